@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+namespace kvt {
+class DataSet;
+}
+
+// The data module: owns the connection and one statement object per statement.
+// Every service function works on the single instance in rdmInsereConsumidor.
+class TrdmInsereConsumidor : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TrdmInsereConsumidor(QObject *owner = nullptr);
+    ~TrdmInsereConsumidor() override;
+
+    // Opens adcInsereConsumidor: the connection string from the host before the connect, the
+    // host's session set-up after it. Raises kvt::Exception with the driver's text on failure.
+    void connectDatabase();
+    bool connected() const;
+
+    struct Private;
+    Private &d() const { return *m_d; }
+
+private:
+    std::unique_ptr<Private> m_d;
+};
+
+extern TrdmInsereConsumidor *rdmInsereConsumidor;
+
+// Zero fill of consumer codes.
+QString AjustaKvt(const QString &stString, int inTamStr);
+
+// Result functions: status 0 and the service result (packet as QByteArray, Boolean, nothing, or
+// an error text as QString) in `resultado`, which is cleared first.
+int getPais(const QString &P_CDPAIS, const QString &P_TODOS, QVariant &resultado);
+int getEstado(const QString &P_SGESTADO, const QString &P_CDPAIS, const QString &P_TODOS,
+              QVariant &resultado);
+int getMunicipio(const QString &P_CDMUNICIPIO, const QString &P_SGESTADO, const QString &P_CDPAIS,
+                 const QString &P_TODOS, QVariant &resultado);
+int getBairro(const QString &P_CDBAIRRO, const QString &P_CDMUNICIPIO, const QString &P_SGESTADO,
+              const QString &P_CDPAIS, const QString &P_TODOS, QVariant &resultado);
+int getEndeFili(QVariant &resultado);
+int getFilialCep(const QString &P_CEP, QVariant &resultado);
+int getInfCEP(const QString &P_CEP, QVariant &resultado);
+int getExisteConsumidor(const QString &P_CDCLIENTE, const QString &P_NRCPF,
+                        const QString &P_CDCONSUMIDOR, QVariant &resultado);
+
+// The 25 arguments of a consumer save, in the order the screen passes them.
+struct ConsumidorArgs
+{
+    QString P_CDFILIAL, P_CDCLIENTE, P_CDCONSUMIDOR, P_NMCONSUMIDOR, P_DTNASCCONS,
+        P_NRCPFRESPCONS, P_NRRGCONSUMID, P_DSEMAILCONS, P_NRTELECONS, P_NRTELE2CONS,
+        P_NRCELULARCONS, P_DSENDECONS, P_NRENDECONS, P_DSCOMPLENDECONS, P_NRCEPCONS, P_CDPAIS,
+        P_SGESTADO, P_CDMUNICIPIO, P_CDBAIRRO, P_DSREFERCONS, P_CDCCUSCLIE, P_CDTIPOCONS,
+        P_DIGITAL, P_DIGITAL2, P_IDTPVENDACONS;
+};
+int setInsereConsumidor(const ConsumidorArgs &args, QVariant &resultado);
+
+// Address functions: the service result.
+QVariant getMunicipioIBGE(const QString &P_CDIBGE);
+QVariant getEstadoViaCEP(const QString &P_SGESTADO);
+QVariant getMunicipioViaCEP(const QString &P_SGESTADO, const QString &P_NMMUNICIPIO);
+QVariant getBairroViaCEP(const QString &P_SGESTADO, const QString &P_NMMUNICIPIO,
+                         const QString &P_NMBAIRRO);
+
+// True when a consumer is registered under that telephone; errors reach the caller.
+bool vdConsPorTelExiste(const QString &P_CDCLIENTE, const QString &P_CDCONSUMIDOR,
+                        const QString &P_NRTELECONS);
+
+// The branch's active consumers, owned by the data module; nullptr when the list could not be
+// opened (the error is not reported: the screen then works without a list).
+kvt::DataSet *GetTodosCons(const QString &P_CDFILIAL, const QString &P_CDCONSUMIDOR,
+                           const QString &P_CDCLIENTE);
