@@ -1,0 +1,275 @@
+#include "Replay.h"
+
+#include "KeyNames.h"
+
+#include "host/HostZet.h"
+#include "host/ScreenServices.h"
+#include "toolkit/DataSet.h"
+#include "toolkit/Dispatch.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// How long to wait for the screen to come up before the script gives up (in 10 ms steps).
+constexpr int maxWaits = 1000;
+
+QString oneLine(QString text)
+{
+    return text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QString());
+}
+
+} // namespace
+
+Replay::Replay(QStringList lines, QObject *parent)
+    : QObject(parent), m_lines(std::move(lines)), m_out(stdout)
+{
+}
+
+bool Replay::load(const QString &fileName, QStringList &lines, QString &error)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        error = QStringLiteral("cannot read %1: %2").arg(fileName, file.errorString());
+        return false;
+    }
+    const QString text = QString::fromUtf8(file.readAll());
+    for (const QString &raw : text.split(QLatin1Char('\n'))) {
+        const QString line = raw.trimmed();
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
+            lines.append(line);
+    }
+    return true;
+}
+
+void Replay::install()
+{
+    setMensagemHandler([this](const QString &texto, int tipo) {
+        m_out << "MESSAGE " << tipo << ' ' << oneLine(texto) << Qt::endl;
+    });
+    kvt::setGeneralErrorHandler(
+        [this](const QString &message) { m_out << "ERROR " << oneLine(message) << Qt::endl; });
+
+    Pesquisa = [this](kvt::DataSet &tabela, int, const QString &, int, int, int, int, int) {
+        m_out << "LIST " << tabela.name() << ' ' << tabela.recordCount() << Qt::endl;
+        if (m_listAnswers.isEmpty()) {
+            fail(QStringLiteral("no answer given for the list dialog of %1").arg(tabela.name()));
+            return false;
+        }
+        const QString answer = m_listAnswers.dequeue();
+        if (answer.isEmpty())
+            return false;
+        const QString column = answer.section(QLatin1Char('='), 0, 0);
+        const QString value = answer.section(QLatin1Char('='), 1);
+        const int field = tabela.fieldIndex(column);
+        if (field < 0) {
+            fail(QStringLiteral("list %1 has no column %2").arg(tabela.name(), column));
+            return false;
+        }
+        for (int row = 0; row < tabela.recordCount(); ++row) {
+            if (tabela.value(row, field).toString() == value) {
+                tabela.setRecNo(row);
+                return true;
+            }
+        }
+        fail(QStringLiteral("list %1 has no row with %2").arg(tabela.name(), answer));
+        return false;
+    };
+    DigitalConsumidor = [this](int, int, const QString &, QVariant &retorno) {
+        const QStringList templates =
+            m_fingerprints.isEmpty() ? QStringList{QString(), QString()} : m_fingerprints.dequeue();
+        retorno = QVariantList{templates.value(0), templates.value(1)};
+    };
+    RelFiscais = [this] { m_out << "FISCAL" << Qt::endl; };
+}
+
+void Replay::start()
+{
+    scheduleStep();
+}
+
+void Replay::scheduleStep(int delayMs)
+{
+    QTimer::singleShot(delayMs, this, &Replay::step);
+}
+
+QWidget *Replay::screen() const
+{
+    return QApplication::activeModalWidget();
+}
+
+void Replay::step()
+{
+    if (!screen()) {
+        // The screen is not up yet (or already gone); wait a little, bounded.
+        if (++m_waits < maxWaits)
+            scheduleStep(10);
+        return;
+    }
+    if (m_next >= m_lines.size()) {
+        finish();
+        return;
+    }
+    const QString line = m_lines.at(m_next++);
+    kvt::dispatch([&] { run(line); });
+    scheduleStep();
+}
+
+void Replay::finish()
+{
+    QWidget *form = screen();
+    if (!form)
+        return;
+    if (!m_finishing) {
+        // The script left the screen open: leave it the way an operator would.
+        m_finishing = true;
+        pressKey(QStringLiteral("Escape"));
+        scheduleStep();
+        return;
+    }
+    // Escape did not close it: touch the exit key.
+    touch(QStringLiteral("sbtSair"));
+    if (screen() == form)
+        form->close();
+}
+
+void Replay::run(const QString &line)
+{
+    const QString command = line.section(QLatin1Char(' '), 0, 0);
+    const QString argument = line.section(QLatin1Char(' '), 1);
+    if (command == QLatin1String("key")) {
+        pressKey(argument);
+    } else if (command == QLatin1String("type")) {
+        typeText(argument);
+    } else if (command == QLatin1String("touch")) {
+        touch(argument);
+    } else if (command == QLatin1String("pick")) {
+        if (!argument.contains(QLatin1Char('=')))
+            fail(QStringLiteral("pick needs COLUMN=VALUE: %1").arg(line));
+        else
+            m_listAnswers.enqueue(argument);
+    } else if (command == QLatin1String("cancel")) {
+        m_listAnswers.enqueue(QString());
+    } else if (command == QLatin1String("fingerprint")) {
+        m_fingerprints.enqueue(argument.split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    } else if (command == QLatin1String("dump")) {
+        dump();
+    } else if (command == QLatin1String("screenshot")) {
+        screenshot(argument);
+    } else {
+        fail(QStringLiteral("unknown command: %1").arg(line));
+    }
+}
+
+void Replay::fail(const QString &message)
+{
+    m_failed = true;
+    std::fprintf(stderr, "REPLAY-ERROR %s\n", qPrintable(message));
+}
+
+void Replay::pressKey(const QString &name)
+{
+    const auto stroke = parseKeyName(name);
+    QWidget *form = screen();
+    if (!stroke) {
+        fail(QStringLiteral("unknown key: %1").arg(name));
+        return;
+    }
+    if (!form)
+        return;
+    QPointer<QWidget> target(form);
+    QKeyEvent press(QEvent::KeyPress, stroke->key, stroke->modifiers, stroke->text);
+    QApplication::sendEvent(form, &press);
+    if (target) {
+        QKeyEvent release(QEvent::KeyRelease, stroke->key, stroke->modifiers, stroke->text);
+        QApplication::sendEvent(target, &release);
+    }
+    // Alt+F4 is the window manager's: it asks the window to close.
+    if (stroke->key == Qt::Key_F4 && stroke->modifiers == Qt::AltModifier && target &&
+        target->isVisible())
+        target->close();
+}
+
+void Replay::typeText(const QString &text)
+{
+    for (const QChar ch : text) {
+        const auto stroke = keyForCharacter(ch);
+        QWidget *form = screen();
+        if (!stroke) {
+            fail(QStringLiteral("no key types the character %1").arg(ch));
+            continue;
+        }
+        if (!form)
+            return;
+        QKeyEvent press(QEvent::KeyPress, stroke->key, stroke->modifiers, stroke->text);
+        QApplication::sendEvent(form, &press);
+        QKeyEvent release(QEvent::KeyRelease, stroke->key, stroke->modifiers, stroke->text);
+        if (screen() == form)
+            QApplication::sendEvent(form, &release);
+    }
+}
+
+void Replay::touch(const QString &name)
+{
+    QWidget *form = screen();
+    if (!form)
+        return;
+    auto *control = form->findChild<QWidget *>(name);
+    if (!control) {
+        fail(QStringLiteral("no control named %1").arg(name));
+        return;
+    }
+    if (!control->isVisible() || !control->isEnabled()) {
+        m_out << "IGNORED touch " << name << " (hidden or disabled)" << Qt::endl;
+        return;
+    }
+    // A touch is a press and a release at the control's centre.
+    const QPointF centre = QRectF(control->rect()).center();
+    const QPointF global = control->mapToGlobal(centre);
+    QPointer<QWidget> target(control);
+    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(control, &press);
+    if (target) {
+        QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &release);
+    }
+}
+
+void Replay::dump()
+{
+    QWidget *form = screen();
+    QList<QWidget *> fields;
+    for (QWidget *w : form->findChildren<QWidget *>()) {
+        if (w->property("kvtDumpOrder").isValid())
+            fields.append(w);
+    }
+    std::sort(fields.begin(), fields.end(), [](const QWidget *a, const QWidget *b) {
+        return a->property("kvtDumpOrder").toInt() < b->property("kvtDumpOrder").toInt();
+    });
+    for (const QWidget *w : fields) {
+        const QVariant tag = w->property("tag");
+        const auto *button = qobject_cast<const QAbstractButton *>(w);
+        m_out << "FIELD " << tag.toInt() << ' ' << w->objectName() << ' '
+              << oneLine(button ? button->text() : QString()) << Qt::endl;
+    }
+    m_out << "CURRENT " << form->property("inLblAtiv").toInt() << Qt::endl;
+}
+
+void Replay::screenshot(const QString &fileName)
+{
+    if (screen()->grab().save(fileName))
+        m_out << "SCREENSHOT " << fileName << Qt::endl;
+    else
+        fail(QStringLiteral("cannot write %1").arg(fileName));
+}

@@ -1,0 +1,102 @@
+#include "package/Kvt04410.h"
+
+#include "client/Cli_Kvt04410.h"
+#include "host/HostZet.h"
+#include "server/Srv_Kvt04410.h"
+#include "toolkit/Exceptions.h"
+
+#include <exception>
+
+namespace {
+
+void showError(const QString &text)
+{
+    Mensagem(text, QString(), QStringLiteral("N"), QStringLiteral("N"), 3, QString(),
+             QStringLiteral("002"), 0, nullptr);
+}
+
+void storeConsumer(QVariant &oleRetorno, const QString &code)
+{
+    if (oleRetorno.typeId() != QMetaType::QVariantList || oleRetorno.toList().isEmpty())
+        throw kvt::Exception(QStringLiteral("O retorno não é uma lista com o elemento 0."));
+    QVariantList list = oleRetorno.toList();
+    list[0] = code;
+    oleRetorno = list;
+}
+
+// Releases the form before the data module, whatever happened.
+struct ScreenCleanup
+{
+    ~ScreenCleanup()
+    {
+        delete frmCadCons;
+        frmCadCons = nullptr;
+        delete rdmInsereConsumidor;
+        rdmInsereConsumidor = nullptr;
+    }
+};
+
+QString criaTela(QVariantList arParams, QVariant &oleRetorno)
+{
+    const QVariantList params = arParams;
+    QString result;
+    // A template captured for one consumer must never be saved with another.
+    stDigital.clear();
+    stDigital2.clear();
+    try {
+        ScreenCleanup cleanup;
+        frmCadCons = new TfrmCadCons();
+        frmCadCons->InicializaForm(params);
+        frmCadCons->exec();
+        if (!frmCadCons->stConsumidor.isEmpty())
+            storeConsumer(oleRetorno, frmCadCons->stConsumidor);
+        result = frmCadCons->stResult;
+    } catch (const kvt::EAbort &) {
+        // Already reported by the check that raised it.
+    } catch (const kvt::Exception &e) {
+        showError(e.message());
+    } catch (const std::exception &e) {
+        showError(QString::fromUtf8(e.what()));
+    } catch (...) {
+        // Nothing may unwind into the host through a C entry point.
+        showError(QStringLiteral("Erro desconhecido ao abrir o cadastro de consumidor."));
+    }
+    return result;
+}
+
+const PackageInfo packageInfo{"Kvt04410", "1.0", "CriaTelaKvt04410"};
+
+} // namespace
+
+extern "C" {
+
+Q_DECL_EXPORT QString CriaTelaKvt04410(QVariantList arParams, QVariant &oleRetorno)
+{
+    return criaTela(std::move(arParams), oleRetorno);
+}
+
+Q_DECL_EXPORT void Initialize()
+{
+    // The data-service unit, then the screen unit: neither registers nor creates anything.
+    installHostErrorHandler();
+}
+
+Q_DECL_EXPORT void Finalize()
+{
+    stDigital.clear();
+    stDigital2.clear();
+}
+
+Q_DECL_EXPORT const PackageInfo *GetPackageInfoTable()
+{
+    return &packageInfo;
+}
+}
+
+// The same operation under its decorated C++ name.
+namespace Kvt04410 {
+Q_DECL_EXPORT QString CriaTelaKvt04410(QVariantList arParams, QVariant &oleRetorno)
+{
+    return criaTela(std::move(arParams), oleRetorno);
+}
+} // namespace Kvt04410
