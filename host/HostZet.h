@@ -28,13 +28,20 @@ HOSTZET_EXPORT void Mensagem(const QString &texto, const QString &titulo = {},
 using MensagemHandler = std::function<void(const QString &texto, int tipo)>;
 HOSTZET_EXPORT void setMensagemHandler(MensagemHandler handler);
 
-// Checks a service result: an error text raises kvt::Exception with that text (naming the
-// method); a packet or a Boolean is handed back unchanged.
+// Makes the toolkit's general error handler show uncaught errors through Mensagem kind 3.
+HOSTZET_EXPORT void installHostErrorHandler();
+
+// Checks a service result: an error text raises kvt::Exception with that text and a line
+// "(metodo - unidade)"; a packet, a Boolean or an empty result is handed back unchanged.
+// The calling handler shows the error, so mostraErro, tipo, argumentos and idEsquema only keep
+// the host's signature.
 HOSTZET_EXPORT QVariant MensagemMetodo(const QVariant &resultado, bool mostraErro, int tipo,
                                        const QString &metodo, const QString &unidade,
                                        const QString &argumentos, const QString &idEsquema);
 
-// The footer caption of a screen: its code, and the fiscal-menu hint when a printer is in use.
+// The footer caption of a screen: its code, followed by " - F1 Menu Fiscal" when a fiscal
+// printer is in use (F1 then opens the fiscal menu). This host shows no version, whatever
+// exibeVersao says.
 HOSTZET_EXPORT QString MontaRodapeGeral(bool utilizaImpFis, const QString &tela,
                                         const QString &exibeVersao);
 
@@ -42,20 +49,36 @@ HOSTZET_EXPORT QString MontaRodapeGeral(bool utilizaImpFis, const QString &tela,
 // environment's KVT_CONNECTION, else the embedded demo database beside the host.
 HOSTZET_EXPORT QString _GetStringConexZet(const QString &alias);
 HOSTZET_EXPORT void setConnectionString(const QString &connection);
+// The connection string with every password value (password=, and PWD= inside an ODBC string)
+// replaced by "***", for messages and logs.
+HOSTZET_EXPORT QString maskPassword(const QString &connection);
 
-// Session set-up after every connect (per database product).
+// Session set-up after every connect (per database product, see DbProduct.h): SQLite waits
+// for a busy database; PostgreSQL, SQL Server and Oracle read and write dates as day/month/year.
+// Raises kvt::Exception with the driver's text when a setting fails.
 HOSTZET_EXPORT void SetADODBSession(QSqlDatabase &connection);
 
-// One HTTP request, waited on with a time-out in seconds. Returns {status, body-or-error}:
-// 200 on success, the failed request's status, or 999 for a failure of unknown kind.
+// One HTTP(S) request, waited on with a time-out in seconds (30 when the text is no positive
+// number). Returns {status, body-or-error}: 200 and the body on success; the failed request's
+// status and its body (or the error text when it has none); 999 and the error text for a
+// failure without a status (refused, name not found, time-out, invalid URL). The raw body goes
+// to `resposta` and the response headers, one "Name: value" line each, to `cabecalho` (either
+// may be null; a closed device is opened for writing). `formato` names the type of `corpo`
+// ("TEXT", "JSON", "XML"). User input is held off while waiting. Never throws.
 HOSTZET_EXPORT QVariant RequisicaoHTTP(const QString &url, const QString &formato,
                                        const QString &metodo, QIODevice *cabecalho,
                                        QIODevice *corpo, QIODevice *resposta,
                                        const QString &tempoLimite);
 
+// True when the text is empty or holds only characters up to the blank (tabs, line breaks).
 HOSTZET_EXPORT bool EmptyString(const QString &text);
+// The ASCII digits of the text, in order.
 HOSTZET_EXPORT QString SoNumerosStr(const QString &text);
+// The zero fill of stored codes: the trimmed text left-filled with "0" to `width`. A text that
+// is blank or already `width` long once trimmed comes back unchanged; a longer one trimmed.
 HOSTZET_EXPORT QString Ajusta(const QString &text, int width);
+// True for eleven digits whose two check digits are right; punctuation, other lengths and the
+// same-digit sequences (11111111111, ...) are rejected.
 HOSTZET_EXPORT bool CPFOk(const QString &cpf);
 
 // The host program's folder: KVT_HOST_DIR, else the executable's folder. No trailing separator.

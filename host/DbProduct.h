@@ -1,0 +1,11 @@
+#pragma once
+
+#include "HostExport.h"
+
+class QSqlDatabase;
+
+// The database product behind a connection. Over ODBC it is the server's own report, so the
+// same driver can stand for SQL Server, Oracle or PostgreSQL.
+enum class DbProduct { SQLite, PostgreSQL, SqlServer, Oracle, Other };
+
+HOSTZET_EXPORT DbProduct dbProduct(const QSqlDatabase &db);

@@ -1,0 +1,113 @@
+#include "DbProduct.h"
+#include "HostZet.h"
+
+#include "toolkit/Exceptions.h"
+
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <array>
+
+namespace {
+
+QString &configuredConnection()
+{
+    static QString connection;
+    return connection;
+}
+
+struct SessionSetting
+{
+    DbProduct product;
+    const char *statement;
+};
+
+// Run after every connect. SQLite gets no foreign-key enforcement: the shared database
+// declares none, and other modules fill it in their own order.
+constexpr std::array<SessionSetting, 5> kSessionSettings{{
+    {DbProduct::SQLite, "PRAGMA busy_timeout = 5000"},
+    {DbProduct::PostgreSQL, "SET DateStyle TO ISO, DMY"},
+    {DbProduct::PostgreSQL, "SET client_encoding TO 'UTF8'"},
+    {DbProduct::SqlServer, "SET DATEFORMAT dmy"},
+    {DbProduct::Oracle, "ALTER SESSION SET NLS_DATE_FORMAT = 'DD/MM/YYYY'"},
+}};
+
+// The driver's text, with the connection's password taken out should a driver repeat it.
+QString driverText(const QSqlDatabase &db, const QSqlError &error)
+{
+    QString text = error.text();
+    if (!db.password().isEmpty())
+        text.replace(db.password(), QStringLiteral("***"));
+    return text;
+}
+
+} // namespace
+
+QString _GetStringConexZet(const QString &alias)
+{
+    Q_UNUSED(alias)
+    if (!configuredConnection().isEmpty())
+        return configuredConnection();
+    const QString fromEnvironment = qEnvironmentVariable("KVT_CONNECTION");
+    if (!fromEnvironment.trimmed().isEmpty())
+        return fromEnvironment;
+    return QStringLiteral("driver=QSQLITE;database=%1/Dados/kvt04410.db").arg(hostDir());
+}
+
+void setConnectionString(const QString &connection)
+{
+    configuredConnection() = connection;
+}
+
+QString maskPassword(const QString &connection)
+{
+    // A key at the start, after ";" or after "{" (a nested ODBC string); the value runs to the
+    // next ";" or "}", or is a braced ODBC value in which "}}" stands for "}".
+    static const QRegularExpression password(
+        QStringLiteral(R"((^|[;{])(\s*(?:password|pwd)\s*=\s*)(\{(?:[^}]|\}\})*\}|[^;}]*))"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString masked = connection;
+    masked.replace(password, QStringLiteral("\\1\\2***"));
+    return masked;
+}
+
+DbProduct dbProduct(const QSqlDatabase &db)
+{
+    const QSqlDriver *driver = db.driver();
+    if (!driver)
+        return DbProduct::Other;
+    switch (driver->dbmsType()) {
+    case QSqlDriver::SQLite:
+        return DbProduct::SQLite;
+    case QSqlDriver::PostgreSQL:
+        return DbProduct::PostgreSQL;
+    case QSqlDriver::MSSqlServer:
+        return DbProduct::SqlServer;
+    case QSqlDriver::Oracle:
+        return DbProduct::Oracle;
+    default:
+        return DbProduct::Other;
+    }
+}
+
+void SetADODBSession(QSqlDatabase &connection)
+{
+    if (!connection.isOpen())
+        throw kvt::Exception(QStringLiteral("A conexão com o banco de dados não está aberta."));
+
+    const DbProduct product = dbProduct(connection);
+    QSqlQuery query(connection);
+    for (const SessionSetting &setting : kSessionSettings) {
+        if (setting.product != product)
+            continue;
+        if (!query.exec(QString::fromLatin1(setting.statement))) {
+            throw kvt::Exception(
+                QStringLiteral("Falha ao preparar a sessão do banco de dados (%1): %2")
+                    .arg(QString::fromLatin1(setting.statement),
+                         driverText(connection, query.lastError())));
+        }
+    }
+}

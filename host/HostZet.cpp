@@ -1,0 +1,107 @@
+#include "HostZet.h"
+
+#include "MensagemDialog.h"
+#include "toolkit/Dispatch.h"
+#include "toolkit/Exceptions.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QtDebug>
+
+#include <utility>
+
+namespace {
+
+MensagemHandler &mensagemHandler()
+{
+    static MensagemHandler handler;
+    return handler;
+}
+
+// Environment value, else the fallback; no trailing "/" either way.
+QString folderSetting(const char *variable, const QString &fallback)
+{
+    QString value = qEnvironmentVariable(variable);
+    if (value.trimmed().isEmpty())
+        value = fallback;
+    while (value.size() > 1 && value.endsWith(QLatin1Char('/')))
+        value.chop(1);
+    return value;
+}
+
+} // namespace
+
+void Mensagem(const QString &texto, const QString &titulo, const QString &confirma,
+              const QString &cancela, int tipo, const QString &ajuda, const QString &codigo,
+              int tempo, kvt::DataSet *tabela)
+{
+    Q_UNUSED(titulo)
+    Q_UNUSED(confirma)
+    Q_UNUSED(cancela)
+    Q_UNUSED(ajuda)
+    Q_UNUSED(codigo)
+    Q_UNUSED(tempo)
+    Q_UNUSED(tabela)
+
+    // A copy: the handler may replace itself (the replay mode moves on to its next answer).
+    if (const MensagemHandler handler = mensagemHandler()) {
+        handler(texto, tipo);
+        return;
+    }
+    // Without a widget application (a console tool using the data service) there is no one to
+    // show a box to; the text must not be lost.
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        qWarning().noquote() << texto;
+        return;
+    }
+    showMensagemDialog(texto, tipo);
+}
+
+void setMensagemHandler(MensagemHandler handler)
+{
+    mensagemHandler() = std::move(handler);
+}
+
+void installHostErrorHandler()
+{
+    kvt::setGeneralErrorHandler([](const QString &message) {
+        Mensagem(message, {}, QStringLiteral("N"), QStringLiteral("N"), 3);
+    });
+}
+
+QVariant MensagemMetodo(const QVariant &resultado, bool mostraErro, int tipo, const QString &metodo,
+                        const QString &unidade, const QString &argumentos,
+                        const QString &idEsquema)
+{
+    Q_UNUSED(mostraErro)
+    Q_UNUSED(tipo)
+    Q_UNUSED(argumentos)
+    Q_UNUSED(idEsquema)
+
+    if (resultado.typeId() != QMetaType::QString)
+        return resultado;
+
+    // A text is always a failure; an empty one must still not show an empty box.
+    QString texto = resultado.toString();
+    if (EmptyString(texto))
+        texto = QStringLiteral("Erro desconhecido.");
+    throw kvt::Exception(QStringLiteral("%1\n(%2 - %3)").arg(texto, metodo, unidade));
+}
+
+QString MontaRodapeGeral(bool utilizaImpFis, const QString &tela, const QString &exibeVersao)
+{
+    Q_UNUSED(exibeVersao)
+    if (utilizaImpFis)
+        return tela + QStringLiteral(" - F1 Menu Fiscal");
+    return tela;
+}
+
+QString hostDir()
+{
+    return folderSetting("KVT_HOST_DIR", QCoreApplication::applicationDirPath());
+}
+
+QString cepServiceUrl()
+{
+    return folderSetting("KVT_CEP_URL", QStringLiteral("https://viacep.com.br"));
+}
