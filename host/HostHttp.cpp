@@ -76,8 +76,8 @@ QString decodeCp1252(const QByteArray &bytes)
 // The body as text in the charset the server named; UTF-8 when it named none.
 QString decodeBody(const QByteArray &body, const QByteArray &contentType)
 {
-    static const QRegularExpression charsetPattern(
-        QStringLiteral(R"(charset\s*=\s*"?([^";\s]+))"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression charsetPattern(QStringLiteral(R"(charset\s*=\s*"?([^";\s]+))"),
+                                                   QRegularExpression::CaseInsensitiveOption);
     const QString charset =
         charsetPattern.match(QString::fromLatin1(contentType)).captured(1).toLower();
     if (charset == QLatin1String("windows-1252") || charset == QLatin1String("cp1252"))
@@ -102,9 +102,8 @@ bool readyToWrite(QIODevice *device)
 
 bool validVerb(const QByteArray &verb)
 {
-    return !verb.isEmpty() && std::all_of(verb.cbegin(), verb.cend(), [](char c) {
-        return c >= 'A' && c <= 'Z';
-    });
+    return !verb.isEmpty() &&
+           std::all_of(verb.cbegin(), verb.cend(), [](char c) { return c >= 'A' && c <= 'Z'; });
 }
 
 QVariant request(const QString &url, const QString &formato, const QString &metodo,
@@ -116,8 +115,8 @@ QVariant request(const QString &url, const QString &formato, const QString &meto
 
     const QUrl target(url.trimmed(), QUrl::StrictMode);
     const QString scheme = target.scheme().toLower();
-    if (!target.isValid() || target.host().isEmpty()
-        || (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+    if (!target.isValid() || target.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
         return answer(kStatusUnknown, QStringLiteral("URL inválida: %1").arg(url));
     }
 
@@ -156,7 +155,7 @@ QVariant request(const QString &url, const QString &formato, const QString &meto
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     timer.stop();
 
-    const QByteArray body = reply->readAll();
+    const QByteArray body = reply->isOpen() ? reply->readAll() : QByteArray();
     if (readyToWrite(cabecalho)) {
         for (const auto &[name, value] : reply->rawHeaderPairs())
             cabecalho->write(name + ": " + value + "\r\n");
@@ -165,7 +164,8 @@ QVariant request(const QString &url, const QString &formato, const QString &meto
         resposta->write(body);
 
     if (timedOut)
-        return answer(kStatusUnknown, QStringLiteral("Tempo limite de %1 s esgotado.").arg(seconds));
+        return answer(kStatusUnknown,
+                      QStringLiteral("Tempo limite de %1 s esgotado.").arg(seconds));
 
     const QVariant statusAttribute = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const int status = statusAttribute.isValid() ? statusAttribute.toInt() : 0;

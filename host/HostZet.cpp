@@ -70,8 +70,7 @@ void installHostErrorHandler()
 }
 
 QVariant MensagemMetodo(const QVariant &resultado, bool mostraErro, int tipo, const QString &metodo,
-                        const QString &unidade, const QString &argumentos,
-                        const QString &idEsquema)
+                        const QString &unidade, const QString &argumentos, const QString &idEsquema)
 {
     Q_UNUSED(mostraErro)
     Q_UNUSED(tipo)

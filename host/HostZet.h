@@ -21,8 +21,9 @@ class DataSet;
 HOSTZET_EXPORT void Mensagem(const QString &texto, const QString &titulo = {},
                              const QString &confirma = QStringLiteral("N"),
                              const QString &cancela = QStringLiteral("N"), int tipo = 3,
-                             const QString &ajuda = {}, const QString &codigo = QStringLiteral("002"),
-                             int tempo = 0, kvt::DataSet *tabela = nullptr);
+                             const QString &ajuda = {},
+                             const QString &codigo = QStringLiteral("002"), int tempo = 0,
+                             kvt::DataSet *tabela = nullptr);
 
 // Test and replay seam: while set, Mensagem calls this instead of showing a dialog.
 using MensagemHandler = std::function<void(const QString &texto, int tipo)>;
