@@ -106,9 +106,6 @@ void tst_HostHttp::answered_data()
                                    << QByteArray("Content-Type: text/html\r\n");
     QTest::newRow("400 without body") << response("400 Bad Request", {}, {}) << 400 << QString()
                                       << QByteArray() << QByteArray("Connection: close\r\n");
-    QTest::newRow("500 with body")
-        << response("500 Internal Server Error", "text/plain", "falhou") << 500
-        << QStringLiteral("falhou") << QByteArray("falhou") << QByteArray();
 }
 
 void tst_HostHttp::answered()
