@@ -8,7 +8,7 @@
 
 namespace kvt {
 
-enum class FieldType { String, Integer, Float, Boolean, Date, DateTime, Memo, Bytes };
+enum class FieldType { String, Integer, Float, Boolean, Date, DateTime, Memo, Bytes, Time };
 
 // One column of a data set. `size` is the width in characters for String columns.
 // `packetType` and `packetParams` carry what a loaded packet said about the column that we do
@@ -21,7 +21,9 @@ struct KVT_TOOLKIT_EXPORT FieldDef
     QString label;        // display label; the name when empty
     bool hidden = false;  // not shown by the list dialog
     int displayWidth = 0; // characters; 0 = derived from size
+    bool wide = false;    // String/Memo held as UTF-16 in a packet instead of Windows-1252
     quint32 packetType = 0;
+    quint16 packetFlags = 0;  // attribute flags of a loaded packet besides hidden
     QByteArray packetParams;
 
     QString displayLabel() const { return label.isEmpty() ? name : label; }
@@ -38,5 +40,9 @@ inline FieldDef stringField(const QString &name, int size, const QString &label 
     f.hidden = hidden;
     return f;
 }
+
+// Position of a column by name, -1 when absent; names compare as the toolkit compares them
+// (ASCII letters fold, nothing else).
+KVT_TOOLKIT_EXPORT int indexOfField(const QList<FieldDef> &fields, const QString &name);
 
 } // namespace kvt
