@@ -1,0 +1,92 @@
+#include "DataSet.h"
+
+#include "Exceptions.h"
+
+namespace kvt {
+
+namespace {
+
+// Field names compare as the toolkit compares them: only ASCII letters fold.
+bool sameName(const QString &a, const QString &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char16_t x = a[i].unicode();
+        char16_t y = b[i].unicode();
+        if (x >= 'a' && x <= 'z')
+            x -= 'a' - 'A';
+        if (y >= 'a' && y <= 'z')
+            y -= 'a' - 'A';
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int indexOfField(const QList<FieldDef> &fields, const QString &name)
+{
+    for (int i = 0; i < fields.size(); ++i) {
+        if (sameName(fields[i].name, name))
+            return i;
+    }
+    return -1;
+}
+
+DataSet::~DataSet() = default;
+
+int DataSet::fieldIndex(const QString &field) const
+{
+    return indexOfField(fields(), field);
+}
+
+int DataSet::fieldByName(const QString &field) const
+{
+    const int index = fieldIndex(field);
+    if (index < 0) {
+        const QString text = QStringLiteral("Field '%1' not found").arg(field);
+        throw EDatabaseError(name().isEmpty() ? text : name() + QStringLiteral(": ") + text);
+    }
+    return index;
+}
+
+void DataSet::first()
+{
+    if (recordCount() > 0)
+        setRecNo(0);
+    m_eof = recordCount() == 0;
+}
+
+void DataSet::next()
+{
+    const int row = recNo();
+    if (row >= 0 && row + 1 < recordCount())
+        setRecNo(row + 1);
+    else
+        m_eof = true;
+}
+
+bool DataSet::eof() const
+{
+    return m_eof || recNo() < 0;
+}
+
+QVariant DataSet::fieldValue(const QString &field) const
+{
+    const int index = fieldByName(field);
+    const int row = recNo();
+    if (row < 0) {
+        const QString text = QStringLiteral("No current record");
+        throw EDatabaseError(name().isEmpty() ? text : name() + QStringLiteral(": ") + text);
+    }
+    return value(row, index);
+}
+
+QString DataSet::asString(const QString &field) const
+{
+    return fieldValue(field).toString();
+}
+
+} // namespace kvt
