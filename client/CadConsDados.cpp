@@ -1,0 +1,175 @@
+#include "CadConsDados.h"
+
+#include "Cli_Kvt04410.h"
+
+#include <QHash>
+#include <QLabel>
+
+const std::array<TipoVenda, 7> arTipoVenda = {{
+    {"1", "Débito Consumidor"},
+    {"2", "Crédito Pessoal"},
+    {"3", "A Vista"},
+    {"4", "Débito Consumidor / Crédito Pessoal"},
+    {"5", "Débito Consumidor / A Vista"},
+    {"6", "Crédito Pessoal / A Vista"},
+    {"7", "Todos"},
+}};
+
+namespace {
+
+kvt::FieldDef texto(const char *nome, int tamanho, const char *rotulo = nullptr,
+                    bool oculto = false, int largura = 0)
+{
+    kvt::FieldDef f = kvt::stringField(QString::fromLatin1(nome), tamanho,
+                                       rotulo ? QString::fromUtf8(rotulo) : QString(), oculto);
+    f.displayWidth = largura;
+    return f;
+}
+
+kvt::FieldDef flutuante(const char *nome, bool oculto)
+{
+    kvt::FieldDef f;
+    f.name = QString::fromLatin1(nome);
+    f.type = kvt::FieldType::Float;
+    f.hidden = oculto;
+    return f;
+}
+
+} // namespace
+
+namespace cadcons {
+
+QList<kvt::FieldDef> colunasProjeto(const QString &tabela)
+{
+    static const char *const codigo = "Código";
+    static const char *const nome = "Nome";
+    // Built on each call: the form asks once per table when it is created.
+    const QHash<QString, QList<kvt::FieldDef>> colunas = {
+        {QStringLiteral("cdsPais"), {texto("CDPAIS", 4, codigo), texto("NMPAIS", 50, nome)}},
+        {QStringLiteral("cdsEstado"), {texto("SGESTADO", 2, codigo), texto("NMESTADO", 50, nome)}},
+        {QStringLiteral("cdsMunicipio"),
+         {texto("CDMUNICIPIO", 4, codigo, false, 4), texto("NMMUNICIPIO", 50, nome)}},
+        {QStringLiteral("cdsBairro"),
+         {texto("CDBAIRRO", 10, codigo), texto("NMBAIRRO", 50, nome),
+          flutuante("VRTXENTREGA", true), texto("QTHORAENTREGA", 4, nullptr, true)}},
+        {QStringLiteral("cdsTipoVenda"),
+         {texto("CDTIPOVENDA", 1, codigo), texto("NMTIPOVENDA", 60, nome)}},
+        {QStringLiteral("cdsPais_Estado"),
+         {texto("CDPAIS", 4, nullptr, true), texto("SGESTADO", 2, nullptr, true),
+          texto("NMPAIS", 30, nullptr, true)}},
+        {QStringLiteral("cdsMunicipioIBGE"),
+         {texto("CDPAIS", 4), texto("NMPAIS", 30), texto("SGESTADO", 2), texto("NMESTADO", 30),
+          texto("CDMUNICIPIO", 4), texto("NMMUNICIPIO", 30)}},
+        {QStringLiteral("cdsEstadoViaCEP"), {texto("SGESTADO", 2), texto("NMESTADO", 30)}},
+        {QStringLiteral("cdsMunicipioViaCep"), {texto("CDMUNICIPIO", 4), texto("NMMUNICIPIO", 30)}},
+        {QStringLiteral("cdsBairroViaCep"), {texto("CDBAIRRO", 10), texto("NMBAIRRO", 50)}},
+        {QStringLiteral("cdsConsultaViaCEP"),
+         {texto("NRCEP", 20), texto("DSLOGRADOURO", 200), texto("DSCOMPLEMENTO", 100),
+          texto("NMBAIRRO", 200), texto("NMMUNICIPIO", 200), texto("SGESTADO", 2),
+          texto("CDMUNICIBGE", 10), texto("CDGIA", 20), texto("DDD", 5), texto("CDSIAFI", 10)}},
+    };
+    return colunas.value(tabela);
+}
+
+QStringList linhasMensagens()
+{
+    return {
+        QStringLiteral("CDCUSCLIE_NULL| Operação bloqueada. Não há centro de custo cadastrado."),
+        QStringLiteral("ESTADO_NCAD|Não há estado cadastrado para o país informado."),
+        QStringLiteral("MUNICIPIO_NCAD|Não há município cadastrado para o estado informado."),
+        QStringLiteral("PAIS_NCAD|País não cadastrado."),
+        QStringLiteral("BAIRRO_NCAD|Não há bairro cadastrado para o município informado."),
+        QStringLiteral("NONINF|Nome do consumidor deve ser informado."),
+        QStringLiteral("DTINF|Data de nascimento deve ser informada."),
+        QStringLiteral("DATA_INV|Data de nascimento inválida."),
+        QStringLiteral("IDENTIDADEINF|Número de identidade deve ser informado."),
+        QStringLiteral("EMAILINF|Email deve ser informado."),
+        QStringLiteral("TELEFONEINF|Número de telefone deve ser informado."),
+        QStringLiteral("ENDINF|Endereço deve ser informado."),
+        QStringLiteral("CEPINF|CEP deve ser informado."),
+        QStringLiteral("PAISINF|País deve ser informado."),
+        QStringLiteral("ESTADOINF|Estado deve ser informado."),
+        QStringLiteral("NUMEROINF|Número deve ser informado."),
+        QStringLiteral("MUNIINF|Município deve ser informado."),
+        QStringLiteral("BAIRROINF|Bairro deve ser informado."),
+        QStringLiteral("REFEINF|Ponto de refêrencia deve ser informado."),
+        QStringLiteral("PAIS_NCA|País não cadastrado."),
+        QStringLiteral("DATA_NCAD|Data de nascimento deve ser informada."),
+        QStringLiteral("CPF_NCAD|Número de Cpf inválido."),
+        QStringLiteral("ESTADO_NCAD2|Estado não cadastrado."),
+        QStringLiteral("MUNI_NCAD2|Município não cadastrado."),
+        QStringLiteral("BAIRRO_NCAD2|Bairro não cadastrado."),
+        QStringLiteral("SAIR|Deseja cancelar a operação?"),
+        QStringLiteral("OPERACAO_OK|Operação realizada com sucesso."),
+        QStringLiteral("TELEFONE_CAD|Número de telefone já cadastrado para o consumidor \" %s \"."),
+        QStringLiteral("CONS_CAD|Operação bloqueada. Número de identidade já cadastrado para outro "
+                       "consumidor."),
+        QStringLiteral("CPF_INV|Cpf inválido."),
+        QStringLiteral("CPF_CAD|Número de Cpf já cadastrado para o consumidor %s."),
+        QStringLiteral("RG_CAD|Número de identidade já cadastrado para o consumidor \" %s \"."),
+        QStringLiteral("FISCAL|F1 Menu Fiscal"),
+        QStringLiteral("IDCAD|Número de identidade já cadastrado."),
+        QStringLiteral("RGINF|Número de identidade deve ser informado."),
+        QStringLiteral("DATA_MENOR|Não é Possivel cadastrar um consumidor com a Data de Nascimento "
+                       "menor que 01/01/1900"),
+        QStringLiteral("CEPINV|Filial não atende o CEP informado."),
+        QStringLiteral("CEPNINF|Número do CEP deve ser informado."),
+        QStringLiteral("CONSTELJACAD|Já existe um consumidor cadastrado com o número de telefone "
+                       "informado."),
+    };
+}
+
+const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm()
+{
+    using F = TfrmCadCons;
+    static const std::array<CampoForm, F::kNumCampos> campos = {{
+        {1, &F::bldCep, "bldCep", &F::lblCEP, "lblCEP", "CEP", &F::blsBorda1, "blsBorda1",
+         {47, 8, 133, 26}, {4, 8, 40, 26}, 8, true, "NRCEPCONS"},
+        {2, &F::edtNmConsumidor, "edtNmConsumidor", &F::lblNome, "lblNome", "Consumidor*",
+         &F::blsBorda2, "blsBorda2", {266, 8, 292, 26}, {186, 8, 78, 26}, 50, false,
+         "NMCONSUMIDOR"},
+        {3, &F::edtDtNasc, "edtDtNasc", &F::lblDataNasc, "lblDataNasc", "Data Nascimento",
+         &F::blsBorda3, "blsBorda3", {673, 8, 95, 26}, {564, 8, 106, 26}, 10, false,
+         "DTNASCCONS"},
+        {4, &F::edtCpf, "edtCpf", &F::lblCPF, "lblCPF", "CPF", &F::blsBorda4, "blsBorda4",
+         {47, 44, 133, 26}, {4, 44, 40, 26}, 11, true, "NRCPFRESPCON"},
+        {5, &F::bldIdentidade, "bldIdentidade", &F::lblIdentidade, "lblIdentidade", "RG",
+         &F::blsBorda5, "blsBorda5", {213, 44, 139, 26}, {186, 44, 25, 26}, 10, false,
+         "NRRGCONSUMID"},
+        {6, &F::bldEmail, "bldEmail", &F::lblEmail, "lblEmail", "E-mail", &F::blsBorda6,
+         "blsBorda6", {404, 44, 206, 25}, {358, 44, 44, 26}, 50, false, "DSEMAILCONS"},
+        {7, &F::bldTelefone, "bldTelefone", &F::lblTel, "lblTel", "Residencial /\nNº Quarto*",
+         &F::blsBorda7, "blsBorda7", {95, 80, 127, 26}, {4, 76, 89, 34}, 13, true, "NRTELECONS"},
+        {8, &F::edtTelefone2, "edtTelefone2", &F::lblTel2, "lblTel2", "Comercial", nullptr,
+         "blsBorda8", {298, 80, 127, 26}, {228, 80, 68, 26}, 13, true, "NRTELE2CONS"},
+        {9, &F::edtCelular, "edtCelular", &F::lblCel, "lblCel", "Celular", &F::blsBorda9,
+         "blsBorda9", {483, 80, 127, 26}, {431, 80, 50, 26}, 13, true, "NRCELULARCONS"},
+        {10, &F::edtTipoVenda, "edtTipoVenda", &F::lblTipoVenda, "lblTipoVenda",
+         "Tipo de Venda", &F::blsBorda19, "blsBorda19", {632, 80, 135, 26}, {632, 50, 90, 26}, 0,
+         false, "IDTPVENDACONS"},
+        {11, &F::edtEndereco, "edtEndereco", &F::lblEndereco, "lblEndereco", "Endereço*",
+         &F::blsBorda10, "blsBorda10", {88, 148, 497, 26}, {16, 148, 70, 26}, 50, false,
+         "DSENDECONS"},
+        {12, &F::edtNumero, "edtNumero", &F::LabelNumero, "LabelNumero", "Número*",
+         &F::blsBorda18, "blsBorda18", {658, 147, 107, 26}, {592, 147, 64, 26}, 5, false,
+         "NRENDECONS"},
+        {13, &F::bldComplemento, "bldComplemento", &F::lblCompl, "lblCompl", "Compl",
+         &F::blsBorda11, "blsBorda11", {88, 184, 156, 26}, {16, 184, 70, 26}, 50, false,
+         "DSCOMPLENDECONS"},
+        {14, &F::edtCodPais, "edtCodPais", &F::lblPais, "lblPais", "País", &F::blsBorda12,
+         "blsBorda12", {370, 184, 60, 26}, {280, 184, 38, 26}, 4, true, "CDPAIS"},
+        {15, &F::edtEstado, "edtEstado", &F::lblEstado, "lblEstado", "Estado", &F::blsBorda13,
+         "blsBorda13", {144, 220, 100, 26}, {16, 220, 74, 26}, 2, false, "SGESTADO"},
+        {16, &F::edtCodMuni, "edtCodMuni", &F::lblMunicipio, "lblMunicipio", "Município",
+         &F::blsBorda14, "blsBorda14", {370, 220, 60, 26}, {250, 220, 68, 26}, 4, true,
+         "CDMUNICIPIO"},
+        {17, &F::edtBairro, "edtBairro", &F::lblBairro, "lblBairro", "Bairro", &F::blsBorda15,
+         "blsBorda15", {144, 256, 156, 26}, {16, 256, 74, 26}, 10, true, "CDBAIRRO"},
+        {18, &F::bldReferencia, "bldReferencia", &F::lblReferencia, "lblReferencia",
+         "Referência", &F::blsBorda16, "blsBorda16", {88, 292, 680, 26}, {16, 292, 70, 26}, 250,
+         false, "DSREFERENDECONS"},
+    }};
+    return campos;
+}
+
+} // namespace cadcons

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "Cli_Kvt04410.h"
+#include "toolkit/FieldDef.h"
+
+#include <QList>
+#include <QRect>
+#include <QStringList>
+
+#include <array>
+
+class QLabel;
+
+// Design-time data of the registration form, shared by its source files.
+namespace cadcons {
+
+// The columns a table of the form has at design time; empty for tables that take whatever
+// their packet or file brings.
+QList<kvt::FieldDef> colunasProjeto(const QString &tabela);
+
+// The lines of the form's messages component, "KEY|text".
+QStringList linhasMensagens();
+
+// One numbered input field: its control, label and border, where it sits (in the consumer
+// panel for 1..10, on the form for 11..18) and what it accepts.
+struct CampoForm
+{
+    int numero;
+    kvt::TouchButton *TfrmCadCons::*campo;
+    const char *nomeCampo;
+    QLabel *TfrmCadCons::*rotulo;
+    const char *nomeRotulo;
+    const char *legenda; // UTF-8
+    kvt::RoundShape *TfrmCadCons::*borda; // nullptr for field 8, whose border is a button
+    const char *nomeBorda;
+    QRect rect;
+    QRect rectRotulo;
+    int maximo;     // most characters; 0 = no limit (picked from a list)
+    bool soDigitos; // only 0-9 are added
+    const char *coluna;
+};
+
+// Fields 1..18 in number order.
+const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm();
+
+} // namespace cadcons

@@ -1,0 +1,223 @@
+#include "Cli_Kvt04410.h"
+
+#include "host/HostZet.h"
+#include "server/Srv_Kvt04410.h"
+#include "toolkit/Colors.h"
+#include "toolkit/DataSet.h"
+#include "toolkit/TouchButton.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QScreen>
+
+namespace {
+
+constexpr int kCorTeclado = 15391193;
+constexpr int kLarguraJanela = 800;
+constexpr int kAlturaJanela = 600;
+
+void pintaFundo(QWidget *painel, const QColor &cor)
+{
+    QPalette p = painel->palette();
+    p.setColor(QPalette::Window, cor);
+    painel->setPalette(p);
+}
+
+// A column's value as the field shows it; dates in the system's short date format.
+QString textoColuna(const QVariant &valor)
+{
+    if (valor.isNull())
+        return {};
+    switch (valor.typeId()) {
+    case QMetaType::QDate:
+        return valor.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+    case QMetaType::QDateTime:
+        return valor.toDateTime().date().toString(QStringLiteral("dd/MM/yyyy"));
+    default:
+        return valor.toString();
+    }
+}
+
+} // namespace
+
+QString paramText(const QVariantList &list, int i)
+{
+    if (i < 0 || i >= list.size() || list.at(i).isNull())
+        return {};
+    return list.at(i).toString();
+}
+
+QPoint windowOrigin(const QRect &screen, const QSize &window, const QPoint &current)
+{
+    QPoint origem = current;
+    if (screen.width() < window.width())
+        origem.setX(screen.left() + (screen.width() - window.width()) / 2);
+    if (screen.height() < window.height())
+        origem.setY(screen.top() + (screen.height() - window.height()) / 2);
+    return origem;
+}
+
+void TfrmCadCons::InicializaForm(const QVariantList &arParams)
+{
+    const QVariantList parametros = arParams;
+
+    if (!rdmInsereConsumidor)
+        rdmInsereConsumidor = new TrdmInsereConsumidor();
+    rdmInsereConsumidor->connectDatabase();
+
+    stCdCliente = paramText(parametros, 0);
+    stConsumidor = paramText(parametros, 1);
+    stTelefone = paramText(parametros, 2);
+    stModo = paramText(parametros, 3);
+
+    resize(kLarguraJanela, kAlturaJanela);
+    if (const QScreen *tela = QGuiApplication::primaryScreen()) {
+        const QRect area = tela->geometry();
+        // Centred, as the form is placed; a small screen then moves only the edges it overhangs.
+        QRect centrada(QPoint(), size());
+        centrada.moveCenter(area.center());
+        move(windowOrigin(area, size(), centrada.topLeft()));
+    }
+
+    stResult = QStringLiteral("SAIR");
+
+    leParametros();
+
+    lblCodTela->setText(MontaRodapeGeral(boUtilizaImpFis, QStringLiteral("KVT04410"),
+                                         QStringLiteral("S")));
+
+    inLblAtiv = 1;
+    mudaCor();
+
+    adqPesqConsumidor = GetTodosCons(stCdFilial, QStringLiteral("T"), QStringLiteral("T"));
+
+    BuscaTipoVenda();
+
+    if (EmptyString(stConsumidor)) {
+        if (!EmptyString(stTelefone))
+            bldTelefone->setCaption(stTelefone);
+        preencheEnderecoFilial();
+    } else {
+        carregaConsumidor();
+    }
+
+    const QString mascaraTelefone = QStringLiteral("(99)999999999");
+    for (kvt::TouchButton *telefone : {bldTelefone, edtTelefone2, edtCelular})
+        telefone->setCaption(Mascara(telefone->caption(), mascaraTelefone));
+}
+
+void TfrmCadCons::preencheEnderecoFilial()
+{
+    if (cdsEndeFili.isEmpty()) {
+        QVariant resultado;
+        getEndeFili(resultado);
+        const QVariant pacote =
+            MensagemMetodo(resultado, true, 0, QStringLiteral("getEndeFili"),
+                           QStringLiteral("Cli_Kvt04410"), QString(), stIdEsquema);
+        cdsEndeFili.loadFromPacket(pacote.toByteArray(), QStringLiteral("getEndeFili"));
+    }
+
+    const struct
+    {
+        const char *coluna;
+        kvt::TouchButton *TfrmCadCons::*campo;
+    } copia[] = {
+        {"CDPAIS", &TfrmCadCons::edtCodPais},     {"NMPAIS", &TfrmCadCons::bldNmPais},
+        {"SGESTADO", &TfrmCadCons::edtEstado},    {"CDMUNICIPIO", &TfrmCadCons::edtCodMuni},
+        {"NMMUNICIPIO", &TfrmCadCons::bldNmMuni},
+    };
+    // A packet without one of the columns is an error even when it has no row; a branch
+    // without an address row leaves the fields empty.
+    for (const auto &c : copia)
+        cdsEndeFili.fieldByName(QString::fromLatin1(c.coluna));
+    if (cdsEndeFili.isEmpty())
+        return;
+    if (cdsEndeFili.recNo() < 0)
+        cdsEndeFili.first();
+    for (const auto &c : copia)
+        (this->*c.campo)->setCaption(cdsEndeFili.asString(QString::fromLatin1(c.coluna)));
+}
+
+void TfrmCadCons::carregaConsumidor()
+{
+    // Without a consumer list the screen opens with empty fields.
+    if (!adqPesqConsumidor)
+        return;
+
+    kvt::RowFilter filtro;
+    filtro.add(QStringLiteral("CDCLIENTE"), stCdCliente);
+    filtro.add(QStringLiteral("CDCONSUMIDOR"), stConsumidor);
+    adqPesqConsumidor->setFiltered(false);
+    adqPesqConsumidor->setFilter(filtro);
+    adqPesqConsumidor->setFiltered(true);
+    if (adqPesqConsumidor->isEmpty())
+        return;
+    adqPesqConsumidor->first();
+
+    using F = TfrmCadCons;
+    const struct
+    {
+        const char *coluna;
+        kvt::TouchButton *F::*campo;
+    } copia[] = {
+        {"NMCONSUMIDOR", &F::edtNmConsumidor}, {"CDPAIS", &F::edtCodPais},
+        {"NMPAIS", &F::bldNmPais},             {"SGESTADO", &F::edtEstado},
+        {"NRCEPCONS", &F::bldCep},             {"NRTELECONS", &F::bldTelefone},
+        {"NRTELE2CONS", &F::edtTelefone2},     {"NRCELULARCONS", &F::edtCelular},
+        {"DTNASCCONS", &F::edtDtNasc},         {"NRENDECONS", &F::edtNumero},
+        {"DSCOMPLENDECONS", &F::bldComplemento}, {"DSENDECONS", &F::edtEndereco},
+        {"CDMUNICIPIO", &F::edtCodMuni},       {"NMMUNICIPIO", &F::bldNmMuni},
+        {"CDBAIRRO", &F::edtBairro},           {"NMBAIRRO", &F::bldNmBairro},
+        {"NRCPFRESPCON", &F::edtCpf},          {"NRRGCONSUMID", &F::bldIdentidade},
+        {"DSREFERENDECONS", &F::bldReferencia}, {"DSEMAILCONS", &F::bldEmail},
+    };
+    for (const auto &c : copia) {
+        const QString coluna = QString::fromLatin1(c.coluna);
+        (this->*c.campo)->setCaption(textoColuna(adqPesqConsumidor->fieldValue(coluna)));
+    }
+
+    const QString tipoVenda = adqPesqConsumidor->asString(QStringLiteral("IDTPVENDACONS"));
+    if (cdsTipoVenda.locate({QStringLiteral("CDTIPOVENDA")}, {tipoVenda}))
+        edtTipoVenda->setCaption(cdsTipoVenda.asString(QStringLiteral("NMTIPOVENDA")));
+}
+
+void TfrmCadCons::leParametros()
+{
+    const QString arquivo = hostDir() + QStringLiteral("/PARAMETROSZET.CDS");
+    if (!QFileInfo::exists(arquivo))
+        return;
+
+    cdsParametrosZet.loadFromFile(arquivo);
+    cdsParametrosZet.open();
+    cdsParametrosZet.first();
+    const auto inteiro = [this](const char *coluna) {
+        return cdsParametrosZet.fieldValue(QString::fromLatin1(coluna)).toInt();
+    };
+    const auto texto = [this](const char *coluna) {
+        return cdsParametrosZet.asString(QString::fromLatin1(coluna));
+    };
+    incor1 = inteiro("INCOR1");
+    incor2 = inteiro("INCOR2");
+    incor3 = inteiro("INCOR3");
+    incor4 = inteiro("INCOR4");
+    incor5 = inteiro("INCOR5");
+    incor6 = inteiro("INCOR6");
+    boUtilizaImpFis = cdsParametrosZet.fieldValue(QStringLiteral("UTILIZAIMPFIS")).toBool();
+    stIdEsquema = texto("IDESQUEMA");
+    stCdCusClie = texto("CDCCUSCLIE");
+    stCdTipoCons = texto("CDTIPOCONS");
+    stCdFilial = texto("CDFILIAL");
+    stCdLoja = texto("CDLOJA");
+    stIdValidaAten = texto("IDVALIDAATEN");
+    if (EmptyString(stCdCliente))
+        stCdCliente = texto("CDCLIENTE");
+
+    const QColor cor = kvt::tcolor(kCorTeclado);
+    pintaFundo(panTeclado, cor);
+    pintaFundo(panOutros, cor);
+}

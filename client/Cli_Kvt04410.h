@@ -1,0 +1,275 @@
+#pragma once
+
+#include "toolkit/MemTable.h"
+
+#include <QBuffer>
+#include <QDialog>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QVariant>
+
+#include <array>
+
+class QFrame;
+class QLabel;
+class TMessages;
+
+namespace kvt {
+class DataSet;
+class ListButton;
+class PictureButton;
+class RoundShape;
+class TouchButton;
+} // namespace kvt
+
+// One sale type of the fixed list the sale-type picker offers.
+struct TipoVenda
+{
+    const char *cdTipoVenda;
+    const char *nmTipoVenda; // UTF-8
+};
+
+extern const std::array<TipoVenda, 7> arTipoVenda;
+
+// The consumer registration screen: an 800 x 600 touch form whose input fields are touch
+// buttons numbered 1 to 18; the form keeps the number of the field being edited in inLblAtiv.
+class TfrmCadCons : public QDialog
+{
+    Q_OBJECT
+    // The host's replay "dump" command reads the current field through this.
+    Q_PROPERTY(int inLblAtiv READ campoAtivo)
+
+public:
+    static constexpr int kNumCampos = 18;
+
+    explicit TfrmCadCons(QWidget *parent = nullptr);
+    ~TfrmCadCons() override;
+
+    void InicializaForm(const QVariantList &arParams);
+
+    void mudaCor();
+    void VoltaCor();
+    void BuscaTipoVenda();
+
+    void sbtSairClick();
+
+    int campoAtivo() const { return inLblAtiv; }
+    // The field control and the border of a field number (1..18); nullptr outside that range.
+    kvt::TouchButton *campo(int numero) const;
+    QWidget *borda(int numero) const;
+
+    // Input fields, by number 1..18.
+    kvt::TouchButton *bldCep = nullptr;
+    kvt::TouchButton *edtNmConsumidor = nullptr;
+    kvt::TouchButton *edtDtNasc = nullptr;
+    kvt::TouchButton *edtCpf = nullptr;
+    kvt::TouchButton *bldIdentidade = nullptr;
+    kvt::TouchButton *bldEmail = nullptr;
+    kvt::TouchButton *bldTelefone = nullptr;
+    kvt::TouchButton *edtTelefone2 = nullptr;
+    kvt::TouchButton *edtCelular = nullptr;
+    kvt::TouchButton *edtTipoVenda = nullptr;
+    kvt::TouchButton *edtEndereco = nullptr;
+    kvt::TouchButton *edtNumero = nullptr;
+    kvt::TouchButton *bldComplemento = nullptr;
+    kvt::TouchButton *edtCodPais = nullptr;
+    kvt::TouchButton *edtEstado = nullptr;
+    kvt::TouchButton *edtCodMuni = nullptr;
+    kvt::TouchButton *edtBairro = nullptr;
+    kvt::TouchButton *bldReferencia = nullptr;
+
+    // Name displays beside the country, municipality and neighbourhood codes.
+    kvt::TouchButton *bldNmPais = nullptr;
+    kvt::TouchButton *bldNmMuni = nullptr;
+    kvt::TouchButton *bldNmBairro = nullptr;
+
+    QLabel *lblCEP = nullptr;
+    QLabel *lblNome = nullptr;
+    QLabel *lblDataNasc = nullptr;
+    QLabel *lblCPF = nullptr;
+    QLabel *lblIdentidade = nullptr;
+    QLabel *lblEmail = nullptr;
+    QLabel *lblTel = nullptr;
+    QLabel *lblTel2 = nullptr;
+    QLabel *lblCel = nullptr;
+    QLabel *lblTipoVenda = nullptr;
+    QLabel *lblEndereco = nullptr;
+    QLabel *LabelNumero = nullptr;
+    QLabel *lblCompl = nullptr;
+    QLabel *lblPais = nullptr;
+    QLabel *lblEstado = nullptr;
+    QLabel *lblMunicipio = nullptr;
+    QLabel *lblBairro = nullptr;
+    QLabel *lblReferencia = nullptr;
+    QLabel *lblCodTela = nullptr;
+
+    kvt::RoundShape *blsBorda1 = nullptr;
+    kvt::RoundShape *blsBorda2 = nullptr;
+    kvt::RoundShape *blsBorda3 = nullptr;
+    kvt::RoundShape *blsBorda4 = nullptr;
+    kvt::RoundShape *blsBorda5 = nullptr;
+    kvt::RoundShape *blsBorda6 = nullptr;
+    kvt::RoundShape *blsBorda7 = nullptr;
+    kvt::TouchButton *blsBorda8 = nullptr; // a button without handler that acts as a border
+    kvt::RoundShape *blsBorda9 = nullptr;
+    kvt::RoundShape *blsBorda10 = nullptr;
+    kvt::RoundShape *blsBorda11 = nullptr;
+    kvt::RoundShape *blsBorda12 = nullptr;
+    kvt::RoundShape *blsBorda13 = nullptr;
+    kvt::RoundShape *blsBorda14 = nullptr;
+    kvt::RoundShape *blsBorda15 = nullptr;
+    kvt::RoundShape *blsBorda16 = nullptr;
+    kvt::RoundShape *blsBorda18 = nullptr;
+    kvt::RoundShape *blsBorda19 = nullptr;
+    kvt::RoundShape *blsBordaNMPais = nullptr;
+    kvt::RoundShape *blsBordaNMMuni = nullptr;
+    kvt::RoundShape *blsBordaNMBairro = nullptr;
+
+    kvt::ListButton *dfxPesqPais = nullptr;
+    kvt::ListButton *dxfPesqEstado = nullptr;
+    kvt::ListButton *dxfMunicipio = nullptr;
+    kvt::ListButton *dxfBairro = nullptr;
+    kvt::ListButton *dxfTipoVenda = nullptr;
+
+    kvt::PictureButton *sbtPesqCons = nullptr;
+    kvt::PictureButton *sbtDigital = nullptr;
+    kvt::PictureButton *sbtConfirmar = nullptr;
+
+    // On-screen keyboard.
+    kvt::TouchButton *sbt1 = nullptr;
+    kvt::TouchButton *sbt2 = nullptr;
+    kvt::TouchButton *sbt3 = nullptr;
+    kvt::TouchButton *sbt4 = nullptr;
+    kvt::TouchButton *sbt5 = nullptr;
+    kvt::TouchButton *sbt6 = nullptr;
+    kvt::TouchButton *sbt7 = nullptr;
+    kvt::TouchButton *sbt8 = nullptr;
+    kvt::TouchButton *sbt9 = nullptr;
+    kvt::TouchButton *sbt0 = nullptr;
+    kvt::TouchButton *sbtQ = nullptr;
+    kvt::TouchButton *sbtW = nullptr;
+    kvt::TouchButton *sbtE = nullptr;
+    kvt::TouchButton *sbtR = nullptr;
+    kvt::TouchButton *sbtT = nullptr;
+    kvt::TouchButton *sbtY = nullptr;
+    kvt::TouchButton *sbtU = nullptr;
+    kvt::TouchButton *sbtI = nullptr;
+    kvt::TouchButton *sbtO = nullptr;
+    kvt::TouchButton *sbtP = nullptr;
+    kvt::TouchButton *sbtA = nullptr;
+    kvt::TouchButton *sbtS = nullptr;
+    kvt::TouchButton *sbtD = nullptr;
+    kvt::TouchButton *sbtF = nullptr;
+    kvt::TouchButton *sbtG = nullptr;
+    kvt::TouchButton *sbtH = nullptr;
+    kvt::TouchButton *sbtJ = nullptr;
+    kvt::TouchButton *sbtK = nullptr;
+    kvt::TouchButton *sbtL = nullptr;
+    kvt::TouchButton *sbtCCdil = nullptr;
+    kvt::TouchButton *sbtZ = nullptr;
+    kvt::TouchButton *sbtX = nullptr;
+    kvt::TouchButton *sbtC = nullptr;
+    kvt::TouchButton *sbtV = nullptr;
+    kvt::TouchButton *sbtB = nullptr;
+    kvt::TouchButton *sbtN = nullptr;
+    kvt::TouchButton *sbtM = nullptr;
+    kvt::TouchButton *sbtVirgula = nullptr;
+    kvt::TouchButton *sbtPonto = nullptr;
+    kvt::TouchButton *sbtBarra = nullptr;
+    kvt::TouchButton *sbtShift = nullptr;
+    kvt::TouchButton *sbtEspaco = nullptr;
+    kvt::TouchButton *sbtCapsLock = nullptr;
+    kvt::TouchButton *sbt_ = nullptr;
+    kvt::TouchButton *sbtContraBarra = nullptr;
+    kvt::TouchButton *sbtBackSpace = nullptr;
+    kvt::TouchButton *sbtEnter = nullptr;
+    kvt::TouchButton *sbtArroba = nullptr;
+    kvt::PictureButton *sbtOutros = nullptr;
+    kvt::PictureButton *sbtSair = nullptr;
+    kvt::PictureButton *sbtLimpar = nullptr;
+
+    QFrame *panConsumidor = nullptr;
+    QFrame *panTeclado = nullptr;
+    QFrame *panOutros = nullptr;
+
+    TMessages *msgPadrao = nullptr;
+
+    kvt::MemTable cdsPais;
+    kvt::MemTable cdsEstado;
+    kvt::MemTable cdsMunicipio;
+    kvt::MemTable cdsBairro;
+    kvt::MemTable cdsTipoVenda;
+    kvt::MemTable cdsParametrosZet;
+    kvt::MemTable cdsEndeFili;
+    kvt::MemTable cdsConsumidor;
+    kvt::MemTable cdsInfCep;
+    kvt::MemTable cdsPais_Estado;
+    kvt::MemTable cdsMunicipioIBGE;
+    kvt::MemTable cdsEstadoViaCEP;
+    kvt::MemTable cdsMunicipioViaCep;
+    kvt::MemTable cdsBairroViaCep;
+    kvt::MemTable cdsConsultaViaCEP;
+
+    // The branch's consumer list; the data module owns it.
+    kvt::DataSet *adqPesqConsumidor = nullptr;
+
+    bool boUtilizaImpFis = false;
+    bool boUpperCase = false;
+    bool boShift = false;
+    int inLblAtiv = 0;
+    QString stTelefone;
+    QString stConsumidor;
+    QString stResult;
+    QString stCdCliente;
+    QString stCdCusClie;
+    QString stCdTipoCons;
+    QString stCdFilial;
+    QString stCdLoja;
+    QString stIdValidaAten;
+    QString stCdTipoVenda;
+    int incor1 = 0;
+    int incor2 = 0;
+    int incor3 = 0;
+    int incor4 = 0;
+    int incor5 = 0;
+    int incor6 = 0;
+    QString stIdEsquema;
+    QString stModo;
+    QString stErroRequisicao;
+    QString stConsultaCep;
+    QBuffer cepResponse;
+    QBuffer cepHeader;
+    QVariant arCep;
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void criaControles();
+    void leParametros();
+    void preencheEnderecoFilial();
+    void carregaConsumidor();
+
+    std::array<kvt::TouchButton *, kNumCampos + 1> m_campos{};
+    std::array<QWidget *, kNumCampos + 1> m_bordas{};
+};
+
+extern TfrmCadCons *frmCadCons;
+extern QString stDigital;
+extern QString stDigital2;
+
+// Element i of the parameter array as text; a missing or null element is the empty text.
+QString paramText(const QVariantList &list, int i);
+
+// Where the window goes: where it is, except that on a screen narrower or lower than the window
+// it overhangs both edges equally (the halving truncates toward zero).
+QPoint windowOrigin(const QRect &screen, const QSize &window, const QPoint &current);
+
+// The text in the form of the mask: each non-"9" mask character is put in front of a digit that
+// stands at its position; a text one longer than the mask loses a stray non-digit. Used with
+// "(99)999999999" for the telephone fields.
+QString Mascara(const QString &edt, const QString &str);
