@@ -24,6 +24,8 @@ public:
     // host's session set-up after it. Raises kvt::Exception with the driver's text on failure.
     void connectDatabase();
     bool connected() const;
+    // The QSqlDatabase name of adcInsereConsumidor, unique per data module.
+    QString connectionName() const;
 
     struct Private;
     Private &d() const { return *m_d; }
@@ -74,7 +76,8 @@ QVariant getBairroViaCEP(const QString &P_SGESTADO, const QString &P_NMMUNICIPIO
 bool vdConsPorTelExiste(const QString &P_CDCLIENTE, const QString &P_CDCONSUMIDOR,
                         const QString &P_NRTELECONS);
 
-// The branch's active consumers, owned by the data module; nullptr when the list could not be
-// opened (the error is not reported: the screen then works without a list).
+// The branch's active consumers, owned by the data module and valid until the next call or the
+// module's end; nullptr when the list could not be opened (the error is not reported: the
+// screen then works without a list).
 kvt::DataSet *GetTodosCons(const QString &P_CDFILIAL, const QString &P_CDCONSUMIDOR,
                            const QString &P_CDCLIENTE);

@@ -1,0 +1,142 @@
+#include "server/ConnectionString.h"
+
+#include "host/HostZet.h"
+#include "toolkit/Exceptions.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QStringList>
+
+namespace {
+
+QString invalid(const QString &why)
+{
+    return QStringLiteral("Cadeia de conexão inválida: %1").arg(why);
+}
+
+// Splits on ";" outside braces.
+QStringList splitPairs(const QString &connection)
+{
+    QStringList pairs;
+    QString current;
+    int depth = 0;
+    for (const QChar c : connection) {
+        if (c == QLatin1Char('{')) {
+            ++depth;
+        } else if (c == QLatin1Char('}')) {
+            if (--depth < 0)
+                throw kvt::Exception(invalid(QStringLiteral("chave \"}\" sem abertura.")));
+        } else if (c == QLatin1Char(';') && depth == 0) {
+            pairs.append(current);
+            current.clear();
+            continue;
+        }
+        current.append(c);
+    }
+    if (depth != 0)
+        throw kvt::Exception(invalid(QStringLiteral("chave \"{\" sem fechamento.")));
+    pairs.append(current);
+    return pairs;
+}
+
+QString unbraced(const QString &value)
+{
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('{')) && value.endsWith(QLatin1Char('}'))) {
+        // Only when the first brace closes at the very end: "{a};{b}" is not one braced value.
+        int depth = 0;
+        for (int i = 0; i < value.size(); ++i) {
+            if (value.at(i) == QLatin1Char('{'))
+                ++depth;
+            else if (value.at(i) == QLatin1Char('}') && --depth == 0)
+                return i == value.size() - 1 ? value.mid(1, value.size() - 2) : value;
+        }
+    }
+    return value;
+}
+
+QString driverText(const QSqlError &error, const ConnectionSpec &spec)
+{
+    QString text = error.text();
+    if (!spec.password.isEmpty())
+        text.replace(spec.password, QStringLiteral("***"));
+    return maskPassword(text);
+}
+
+} // namespace
+
+ConnectionSpec parseConnectionString(const QString &connection)
+{
+    ConnectionSpec spec;
+    const QStringList pairs = splitPairs(connection);
+    for (int i = 0; i < pairs.size(); ++i) {
+        const QString &pair = pairs.at(i);
+        if (pair.trimmed().isEmpty())
+            continue;
+        const int equals = pair.indexOf(QLatin1Char('='));
+        // The piece itself is not shown: it may be the tail of an unbraced password.
+        if (equals < 0)
+            throw kvt::Exception(
+                invalid(QStringLiteral("falta \"=\" no item %1.").arg(i + 1)));
+        const QString key = pair.left(equals).trimmed().toLower();
+        const QString value = unbraced(pair.mid(equals + 1).trimmed());
+        if (key == QLatin1String("driver")) {
+            spec.driver = value.toUpper();
+        } else if (key == QLatin1String("database")) {
+            spec.database = value;
+        } else if (key == QLatin1String("host")) {
+            spec.host = value;
+        } else if (key == QLatin1String("port")) {
+            bool ok = false;
+            spec.port = value.toInt(&ok);
+            if (!ok || spec.port <= 0 || spec.port > 65535)
+                throw kvt::Exception(invalid(QStringLiteral("porta \"%1\".").arg(value)));
+        } else if (key == QLatin1String("user")) {
+            spec.user = value;
+        } else if (key == QLatin1String("password")) {
+            spec.password = value;
+        } else if (key == QLatin1String("options")) {
+            spec.options = value;
+        } else {
+            throw kvt::Exception(invalid(QStringLiteral("chave desconhecida \"%1\".").arg(key)));
+        }
+    }
+    if (spec.driver.isEmpty())
+        throw kvt::Exception(invalid(QStringLiteral("falta o driver.")));
+    if (spec.database.isEmpty())
+        throw kvt::Exception(invalid(QStringLiteral("falta o banco de dados.")));
+    return spec;
+}
+
+QSqlDatabase openDatabase(const QString &connection, const QString &connectionName)
+{
+    const ConnectionSpec spec = parseConnectionString(connection);
+    if (!QSqlDatabase::isDriverAvailable(spec.driver))
+        throw kvt::Exception(
+            QStringLiteral("Driver de banco de dados indisponível: %1").arg(spec.driver));
+    if (spec.driver == QLatin1String("QSQLITE") && !QFileInfo(spec.database).isFile())
+        throw kvt::Exception(
+            QStringLiteral("Banco de dados não encontrado: %1").arg(spec.database));
+
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(spec.driver, connectionName);
+        db.setDatabaseName(spec.database);
+        if (!spec.host.isEmpty())
+            db.setHostName(spec.host);
+        if (spec.port > 0)
+            db.setPort(spec.port);
+        if (!spec.user.isEmpty())
+            db.setUserName(spec.user);
+        if (!spec.password.isEmpty())
+            db.setPassword(spec.password);
+        if (!spec.options.isEmpty())
+            db.setConnectOptions(spec.options);
+        if (db.open())
+            return db;
+        failure = driverText(db.lastError(), spec);
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+    throw kvt::Exception(
+        QStringLiteral("Não foi possível conectar ao banco de dados: %1").arg(failure));
+}

@@ -1,0 +1,481 @@
+#include "server/Srv_Kvt04410.h"
+
+#include "server/ConnectionString.h"
+#include "server/ResultPacket.h"
+#include "server/SrvStatements.h"
+#include "server/TrdmInsereConsumidorPrivate.h"
+
+#include "host/DbProduct.h"
+#include "host/HostZet.h"
+#include "toolkit/DataPacket.h"
+#include "toolkit/Exceptions.h"
+#include "toolkit/MemTable.h"
+
+#include <QDate>
+#include <QSqlError>
+#include <QSqlRecord>
+
+#include <utility>
+
+TrdmInsereConsumidor *rdmInsereConsumidor = nullptr;
+
+namespace {
+
+constexpr int kLarguraConsumidor = 21;
+
+QString todosConsText(DbProduct product)
+{
+    const char *reference = srv::kTodosConsRefSqlServer;
+    if (product == DbProduct::Oracle)
+        reference = srv::kTodosConsRefOracle;
+    else if (product == DbProduct::PostgreSQL || product == DbProduct::SQLite)
+        reference = srv::kTodosConsRefPlain;
+    return QString::fromLatin1(srv::kTodosConsHead) + QString::fromLatin1(reference)
+        + QString::fromLatin1(srv::kTodosConsTail);
+}
+
+QString messageOf(const std::exception &error)
+{
+    if (const auto *own = dynamic_cast<const kvt::Exception *>(&error))
+        return own->message();
+    return QString::fromUtf8(error.what());
+}
+
+TrdmInsereConsumidor::Private::Statements &statements()
+{
+    if (!rdmInsereConsumidor)
+        throw kvt::Exception(QStringLiteral("O módulo de dados não foi criado."));
+    return rdmInsereConsumidor->d().open();
+}
+
+// The common frame: result cleared, the body's value or the text of what stopped it, status 0.
+template <typename Body>
+int resultFrame(QVariant &resultado, Body &&body)
+{
+    resultado = QVariant();
+    try {
+        resultado = body();
+    } catch (const std::exception &error) {
+        resultado = messageOf(error);
+    }
+    return 0;
+}
+
+template <typename Body>
+QVariant addressFrame(Body &&body)
+{
+    QVariant resultado;
+    resultFrame(resultado, std::forward<Body>(body));
+    return resultado;
+}
+
+using Bindings = std::initializer_list<std::pair<const char *, QString>>;
+
+void run(Statement &statement, Bindings bindings)
+{
+    statement.close();
+    statement.prepare();
+    for (const auto &[name, value] : bindings)
+        statement.bind(QString::fromLatin1(name), value);
+    statement.exec();
+}
+
+QVariant packetOf(Statement &statement, Bindings bindings)
+{
+    run(statement, bindings);
+    return kvt::DataPacket::write(resultPacket(statement.query()));
+}
+
+bool hasRow(Statement &statement, Bindings bindings)
+{
+    run(statement, bindings);
+    const bool found = statement.query().next();
+    // Read locks of an embedded database must not outlive the answer.
+    statement.close();
+    return found;
+}
+
+// The screen's "dd/MM/yyyy"; an empty date (also a bare mask) is NULL.
+QVariant birthDate(const QString &text)
+{
+    if (SoNumerosStr(text).isEmpty())
+        return QVariant(QMetaType::fromType<QDate>());
+    const QDate date = QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
+    if (!date.isValid())
+        throw kvt::Exception(QStringLiteral("Data de nascimento inválida: %1").arg(text));
+    return date;
+}
+
+QString tipoVenda(const QString &text)
+{
+    return EmptyString(text) ? QStringLiteral("7") : text;
+}
+
+QString sqlError(const QSqlError &error)
+{
+    return error.text().trimmed();
+}
+
+} // namespace
+
+Statement::Statement(const QSqlDatabase &db, QString text)
+    : m_query(db), m_text(std::move(text))
+{
+    m_query.setForwardOnly(true);
+}
+
+void Statement::close()
+{
+    m_query.finish();
+}
+
+void Statement::prepare()
+{
+    if (m_prepared)
+        return;
+    if (!m_query.prepare(m_text))
+        throw kvt::Exception(sqlError(m_query.lastError()));
+    m_prepared = true;
+}
+
+void Statement::bind(const QString &name, const QVariant &value)
+{
+    m_query.bindValue(QLatin1Char(':') + name, value);
+}
+
+void Statement::exec()
+{
+    if (!m_query.exec()) {
+        m_prepared = false;
+        throw kvt::Exception(sqlError(m_query.lastError()));
+    }
+}
+
+TrdmInsereConsumidor::Private::Statements::Statements(const QSqlDatabase &db)
+    : adqPesqCons(db, QString::fromLatin1(srv::kPesqCons)),
+      adqPesqIdAtu(db, QString::fromLatin1(srv::kPesqIdAtu)),
+      acmInsCons(db, QString::fromLatin1(srv::kInsCons)),
+      acmUpdCons(db, QString::fromLatin1(srv::kUpdCons)),
+      adqPais(db, QString::fromLatin1(srv::kPais)),
+      adqEstado(db, QString::fromLatin1(srv::kEstado)),
+      adqMunicipio(db, QString::fromLatin1(srv::kMunicipio)),
+      adqBairro(db, QString::fromLatin1(srv::kBairro)),
+      adqEndeFili(db, QString::fromLatin1(srv::kEndeFili)),
+      adqFilialCep(db, QString::fromLatin1(srv::kFilialCep)),
+      adqInfCEP(db, QString::fromLatin1(srv::kInfCEP)),
+      adqMunicipioIBGE(db, QString::fromLatin1(srv::kMunicipioIBGE)),
+      adqEstadoViaCEP(db, QString::fromLatin1(srv::kEstadoViaCEP)),
+      adqMunicipioViaCEP(db, QString::fromLatin1(srv::kMunicipioViaCEP)),
+      adqBairroViaCEP(db, QString::fromLatin1(srv::kBairroViaCEP)),
+      adqExisteConsumidor(db, QString::fromLatin1(srv::kExisteConsumidor)),
+      adqTodosCons(db, todosConsText(dbProduct(db)))
+{
+}
+
+TrdmInsereConsumidor::Private::Statements &TrdmInsereConsumidor::Private::open()
+{
+    if (!statements || !database().isOpen())
+        throw kvt::Exception(QStringLiteral("O módulo de dados não está conectado."));
+    return *statements;
+}
+
+void TrdmInsereConsumidor::Private::release()
+{
+    todosCons.reset();
+    statements.reset();
+    if (QSqlDatabase::contains(connectionName)) {
+        database().close();
+        QSqlDatabase::removeDatabase(connectionName);
+    }
+}
+
+TrdmInsereConsumidor::TrdmInsereConsumidor(QObject *owner)
+    : QObject(owner), m_d(std::make_unique<Private>())
+{
+    // One name per data module, so two of them never share a connection.
+    m_d->connectionName =
+        QStringLiteral("adcInsereConsumidor_%1").arg(reinterpret_cast<quintptr>(this), 0, 16);
+}
+
+TrdmInsereConsumidor::~TrdmInsereConsumidor()
+{
+    m_d->release();
+    if (rdmInsereConsumidor == this)
+        rdmInsereConsumidor = nullptr;
+}
+
+void TrdmInsereConsumidor::connectDatabase()
+{
+    m_d->release();
+    // adcInsereConsumidorBeforeConnect: the host's connection string, every time.
+    QSqlDatabase db = openDatabase(_GetStringConexZet(QString()), m_d->connectionName);
+    try {
+        // adcInsereConsumidorAfterConnect.
+        SetADODBSession(db);
+    } catch (...) {
+        db = QSqlDatabase();
+        m_d->release();
+        throw;
+    }
+    m_d->statements.emplace(db);
+}
+
+bool TrdmInsereConsumidor::connected() const
+{
+    return m_d->statements.has_value() && m_d->database().isOpen();
+}
+
+QString TrdmInsereConsumidor::connectionName() const
+{
+    return m_d->connectionName;
+}
+
+QString AjustaKvt(const QString &stString, int inTamStr)
+{
+    const QString trimmed = stString.trimmed();
+    if (trimmed.size() == inTamStr || EmptyString(stString))
+        return stString;
+    if (trimmed.size() > inTamStr)
+        return trimmed;
+    return QString(inTamStr - trimmed.size(), QLatin1Char('0')) + trimmed;
+}
+
+int getPais(const QString &P_CDPAIS, const QString &P_TODOS, QVariant &resultado)
+{
+    return resultFrame(resultado, [&] {
+        return packetOf(statements().adqPais, {{"P_CDPAIS", P_CDPAIS}, {"P_TODOS", P_TODOS}});
+    });
+}
+
+int getEstado(const QString &P_SGESTADO, const QString &P_CDPAIS, const QString &P_TODOS,
+              QVariant &resultado)
+{
+    return resultFrame(resultado, [&] {
+        return packetOf(statements().adqEstado, {{"P_CDPAIS", P_CDPAIS},
+                                                 {"P_TODOS", P_TODOS},
+                                                 {"P_SGESTADO", P_SGESTADO}});
+    });
+}
+
+int getMunicipio(const QString &P_CDMUNICIPIO, const QString &P_SGESTADO, const QString &P_CDPAIS,
+                 const QString &P_TODOS, QVariant &resultado)
+{
+    return resultFrame(resultado, [&] {
+        return packetOf(statements().adqMunicipio, {{"P_CDPAIS", P_CDPAIS},
+                                                    {"P_TODOS", P_TODOS},
+                                                    {"P_SGESTADO", P_SGESTADO},
+                                                    {"P_CDMUNICIPIO", P_CDMUNICIPIO}});
+    });
+}
+
+int getBairro(const QString &P_CDBAIRRO, const QString &P_CDMUNICIPIO, const QString &P_SGESTADO,
+              const QString &P_CDPAIS, const QString &P_TODOS, QVariant &resultado)
+{
+    return resultFrame(resultado, [&] {
+        return packetOf(statements().adqBairro, {{"P_CDPAIS", P_CDPAIS},
+                                                 {"P_TODOS", P_TODOS},
+                                                 {"P_SGESTADO", P_SGESTADO},
+                                                 {"P_CDMUNICIPIO", P_CDMUNICIPIO},
+                                                 {"P_CDBAIRRO", P_CDBAIRRO}});
+    });
+}
+
+int getEndeFili(QVariant &resultado)
+{
+    return resultFrame(resultado, [&] { return packetOf(statements().adqEndeFili, {}); });
+}
+
+int getFilialCep(const QString &P_CEP, QVariant &resultado)
+{
+    return resultFrame(resultado, [&] {
+        return QVariant(hasRow(statements().adqFilialCep, {{"P_CEP", P_CEP}}));
+    });
+}
+
+int getInfCEP(const QString &P_CEP, QVariant &resultado)
+{
+    return resultFrame(resultado,
+                       [&] { return packetOf(statements().adqInfCEP, {{"P_CEP", P_CEP}}); });
+}
+
+int getExisteConsumidor(const QString &P_CDCLIENTE, const QString &P_NRCPF,
+                        const QString &P_CDCONSUMIDOR, QVariant &resultado)
+{
+    return resultFrame(resultado, [&] {
+        // "0" matches no real consumer, so a new consumer excludes nobody.
+        const QString excluido = EmptyString(P_CDCONSUMIDOR) ? QStringLiteral("0") : P_CDCONSUMIDOR;
+        return packetOf(statements().adqExisteConsumidor,
+                        {{"P_CDCLIENTE", P_CDCLIENTE},
+                         {"P_CDCONSUCPF", Ajusta(P_NRCPF, kLarguraConsumidor)},
+                         {"P_NRCPFRESPCON", P_NRCPF},
+                         {"P_CDCONSUMIDOR", excluido}});
+    });
+}
+
+int setInsereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
+{
+    resultado = QVariant();
+    QString stError;
+
+    TrdmInsereConsumidor::Private::Statements *st = nullptr;
+    QVariant dtNasc;
+    try {
+        st = &statements();
+        dtNasc = birthDate(a.P_DTNASCCONS);
+    } catch (const std::exception &error) {
+        resultado = messageOf(error);
+        return 0;
+    }
+
+    QSqlDatabase db = rdmInsereConsumidor->d().database();
+    if (!db.transaction()) {
+        resultado = sqlError(db.lastError());
+        return 0;
+    }
+
+    try {
+        run(st->adqPesqIdAtu, {{"P_CDCLIENTE", a.P_CDCLIENTE}, {"P_CDCONSUMIDOR", a.P_CDCONSUMIDOR}});
+        QString stIdatuconsumi = QStringLiteral("A");
+        if (!st->adqPesqIdAtu.query().next()
+            || st->adqPesqIdAtu.query().value(0).toString() == QLatin1String("I"))
+            stIdatuconsumi = QStringLiteral("I");
+        st->adqPesqIdAtu.close();
+
+        const bool novo = EmptyString(a.P_CDCONSUMIDOR);
+        const bool duplicado =
+            novo
+            && hasRow(st->adqPesqCons,
+                      {{"P_CDCLIENTE", a.P_CDCLIENTE},
+                       {"P_CDCONSUMIDOR", AjustaKvt(a.P_NRCPFRESPCONS, kLarguraConsumidor)},
+                       {"P_NRTELECONS", a.P_NRTELECONS}});
+        if (!duplicado) {
+            Statement &command = novo ? st->acmInsCons : st->acmUpdCons;
+            command.close();
+            command.prepare();
+            const std::pair<const char *, QString> columns[] = {
+                {"P_CDCLIENTE", a.P_CDCLIENTE},
+                {"P_NMCONSUMIDOR", a.P_NMCONSUMIDOR},
+                {"P_NRCPFRESPCON", a.P_NRCPFRESPCONS},
+                {"P_NRRGCONSUMID", a.P_NRRGCONSUMID},
+                {"P_DSEMAILCONS", a.P_DSEMAILCONS},
+                {"P_NRTELECONS", SoNumerosStr(a.P_NRTELECONS)},
+                {"P_NRTELE2CONS", SoNumerosStr(a.P_NRTELE2CONS)},
+                {"P_NRCELULARCONS", SoNumerosStr(a.P_NRCELULARCONS)},
+                {"P_DSENDECONS", a.P_DSENDECONS},
+                {"P_NRENDECONS", a.P_NRENDECONS},
+                {"P_DSCOMPLENDECONS", a.P_DSCOMPLENDECONS},
+                {"P_NRCEPCONS", a.P_NRCEPCONS},
+                {"P_CDPAIS", a.P_CDPAIS},
+                {"P_SGESTADO", a.P_SGESTADO},
+                {"P_CDMUNICIPIO", a.P_CDMUNICIPIO},
+                {"P_CDBAIRRO", a.P_CDBAIRRO},
+                {"P_DSREFERENDECONS", a.P_DSREFERCONS},
+                {"P_CDCCUSCLIE", a.P_CDCCUSCLIE},
+                {"P_CDTIPOCONS", a.P_CDTIPOCONS},
+                {"P_DIGICONSUMIDOR", a.P_DIGITAL},
+                {"P_DIGICONSUMIDOR2", a.P_DIGITAL2},
+                {"P_IDATUCONSUMI", stIdatuconsumi},
+                {"P_IDTPVENDACONS", tipoVenda(a.P_IDTPVENDACONS)},
+            };
+            for (const auto &[name, value] : columns)
+                command.bind(QString::fromLatin1(name), value);
+            command.bind(QStringLiteral("P_DTNASCCONS"), dtNasc);
+            if (novo) {
+                const QString stCdConsumidor = EmptyString(a.P_NRCPFRESPCONS)
+                    ? SoNumerosStr(a.P_NRTELECONS)
+                    : a.P_NRCPFRESPCONS;
+                command.bind(QStringLiteral("P_CDCONSUMIDOR"),
+                             AjustaKvt(stCdConsumidor, kLarguraConsumidor));
+                command.bind(QStringLiteral("P_CDIDCONSUMID"), stCdConsumidor);
+            } else {
+                command.bind(QStringLiteral("P_CDCONSUMIDOR"), a.P_CDCONSUMIDOR);
+            }
+            command.exec();
+        }
+    } catch (const std::exception &error) {
+        stError = messageOf(error);
+        resultado = stError;
+    }
+
+    if (!stError.isEmpty()) {
+        if (!db.rollback()) {
+            resultado = QStringLiteral("%1\n%2").arg(stError, sqlError(db.lastError()));
+            return 1;
+        }
+    } else if (!db.commit()) {
+        resultado = sqlError(db.lastError());
+        return 1;
+    }
+    return 0;
+}
+
+QVariant getMunicipioIBGE(const QString &P_CDIBGE)
+{
+    return addressFrame(
+        [&] { return packetOf(statements().adqMunicipioIBGE, {{"P_CDIBGE", P_CDIBGE}}); });
+}
+
+QVariant getEstadoViaCEP(const QString &P_SGESTADO)
+{
+    return addressFrame(
+        [&] { return packetOf(statements().adqEstadoViaCEP, {{"P_SGESTADO", P_SGESTADO}}); });
+}
+
+QVariant getMunicipioViaCEP(const QString &P_SGESTADO, const QString &P_NMMUNICIPIO)
+{
+    return addressFrame([&] {
+        return packetOf(statements().adqMunicipioViaCEP,
+                        {{"P_SGESTADO", P_SGESTADO}, {"P_NMMUNICIPIO", P_NMMUNICIPIO}});
+    });
+}
+
+QVariant getBairroViaCEP(const QString &P_SGESTADO, const QString &P_NMMUNICIPIO,
+                         const QString &P_NMBAIRRO)
+{
+    return addressFrame([&] {
+        return packetOf(statements().adqBairroViaCEP, {{"P_SGESTADO", P_SGESTADO},
+                                                       {"P_NMMUNICIPIO", P_NMMUNICIPIO},
+                                                       {"P_NMBAIRRO", P_NMBAIRRO}});
+    });
+}
+
+bool vdConsPorTelExiste(const QString &P_CDCLIENTE, const QString &P_CDCONSUMIDOR,
+                        const QString &P_NRTELECONS)
+{
+    return hasRow(statements().adqPesqCons,
+                  {{"P_CDCLIENTE", P_CDCLIENTE},
+                   {"P_CDCONSUMIDOR", AjustaKvt(SoNumerosStr(P_CDCONSUMIDOR), kLarguraConsumidor)},
+                   {"P_NRTELECONS", P_NRTELECONS}});
+}
+
+kvt::DataSet *GetTodosCons(const QString &P_CDFILIAL, const QString &P_CDCONSUMIDOR,
+                           const QString &P_CDCLIENTE)
+{
+    if (!rdmInsereConsumidor)
+        return nullptr;
+    auto &d = rdmInsereConsumidor->d();
+    d.todosCons.reset();
+    try {
+        Statement &statement = statements().adqTodosCons;
+        run(statement, {{"P_CDFILIAL", P_CDFILIAL},
+                        {"P_CDCONSUMIDOR", P_CDCONSUMIDOR},
+                        {"P_CDCLIENTE", P_CDCLIENTE}});
+        QSqlQuery &query = statement.query();
+        const QList<kvt::FieldDef> fields = resultFields(query.record());
+        auto list = std::make_unique<kvt::MemTable>(QStringLiteral("adqTodosCons"), fields);
+        list->createDataSet();
+        QVariantList row;
+        while (query.next()) {
+            row.clear();
+            for (int i = 0; i < fields.size(); ++i)
+                row.append(resultValue(fields.at(i), query.value(i)));
+            list->appendRecord(row);
+        }
+        statement.close();
+        d.todosCons = std::move(list);
+    } catch (const std::exception &) {
+        // Swallowed: nullptr tells the screen there is no list.
+        return nullptr;
+    }
+    return d.todosCons.get();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "server/Srv_Kvt04410.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <optional>
+
+namespace kvt {
+class MemTable;
+}
+
+// One statement object: prepared on first use and again after a failure, so a dropped
+// connection or a changed table does not leave it stuck.
+class Statement
+{
+public:
+    Statement(const QSqlDatabase &db, QString text);
+
+    // Drops the previous result set.
+    void close();
+    // Prepares when needed; bindings follow.
+    void prepare();
+    void bind(const QString &name, const QVariant &value);
+    // Raises kvt::Exception with the driver's text.
+    void exec();
+    QSqlQuery &query() { return m_query; }
+
+private:
+    QSqlQuery m_query;
+    QString m_text;
+    bool m_prepared = false;
+};
+
+struct TrdmInsereConsumidor::Private
+{
+    QString connectionName;
+
+    // Created once the connection is open; gone before the connection is removed.
+    struct Statements
+    {
+        explicit Statements(const QSqlDatabase &db);
+        Statement adqPesqCons, adqPesqIdAtu, acmInsCons, acmUpdCons, adqPais, adqEstado,
+            adqMunicipio, adqBairro, adqEndeFili, adqFilialCep, adqInfCEP, adqMunicipioIBGE,
+            adqEstadoViaCEP, adqMunicipioViaCEP, adqBairroViaCEP, adqExisteConsumidor,
+            adqTodosCons;
+    };
+    std::optional<Statements> statements;
+    std::unique_ptr<kvt::MemTable> todosCons;
+
+    QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
+    // The statements of an open connection; raises kvt::Exception when it is not connected.
+    Statements &open();
+    void release();
+};
