@@ -215,11 +215,31 @@ QString prefixed(const QString &owner, const QString &text)
     return owner.isEmpty() ? text : owner + QStringLiteral(": ") + text;
 }
 
-// Receives a packet's rows straight into the columns.
+// Receives a packet's rows straight into the columns. Each text column's buffer is sized once
+// for everything the packet holds and filled in place.
 class ColumnSink : public packet::Sink
 {
 public:
-    explicit ColumnSink(std::vector<Column> &columns) : m_columns(columns) {}
+    ColumnSink(std::vector<Column> &columns, const packet::Reader &reader)
+        : m_columns(columns), m_used(columns.size(), 0)
+    {
+        for (size_t i = 0; i < columns.size(); ++i) {
+            Column &c = columns[i];
+            if (c.storage == Storage::Text) {
+                const qint64 bytes = reader.valueBytes(int(i));
+                c.checkRoom(0, qsizetype(c.def.wide ? bytes / 2 : bytes));
+                c.chars.resize(qsizetype(c.def.wide ? bytes / 2 : bytes));
+            }
+        }
+    }
+    // Gives back what NUL stripping left unused.
+    void finish()
+    {
+        for (size_t i = 0; i < m_columns.size(); ++i) {
+            if (m_columns[i].storage == Storage::Text)
+                m_columns[i].chars.resize(m_used[i]);
+        }
+    }
 
     void setNull(int field) override { m_columns[size_t(field)].pushNull(); }
     void setInteger(int field, qint64 v) override
@@ -238,17 +258,21 @@ public:
     {
         Column &c = m_columns[size_t(field)];
         const qsizetype length = wide ? raw.size() / 2 : raw.size();
-        const qsizetype at = c.chars.size();
-        c.checkRoom(at, length);
-        c.chars.resize(at + length);
+        const qsizetype at = m_used[size_t(field)];
+        // A change log can hand the same earlier value to several rows: more than was counted.
+        if (at + length > c.chars.size()) {
+            c.checkRoom(at, length);
+            c.chars.resize(qMax(at + length, c.chars.size() * 2));
+        }
+        QChar *out = c.chars.data() + at;
         if (wide) {
             const uchar *p = reinterpret_cast<const uchar *>(raw.data());
-            QChar *out = c.chars.data() + at;
             for (qsizetype i = 0; i < length; ++i)
                 out[i] = QChar(char16_t(p[2 * i] | (p[2 * i + 1] << 8)));
         } else {
-            packet::decode1252(raw.data(), length, c.chars.data() + at);
+            packet::decode1252(raw.data(), length, out);
         }
+        m_used[size_t(field)] = at + length;
         c.nulls.push_back(false);
         c.spans.push_back({quint32(at), quint32(length)});
     }
@@ -264,6 +288,7 @@ public:
 
 private:
     std::vector<Column> &m_columns;
+    std::vector<qsizetype> m_used;
 };
 
 class ColumnSource : public packet::Source
@@ -522,6 +547,15 @@ void MemTable::post()
     if (!d->pending)
         return;
     const size_t at = d->pendingAt;
+    // Check every column first, so a row is stored whole or not at all.
+    for (size_t c = 0; c < d->columns.size(); ++c) {
+        const Column &col = d->columns[c];
+        const Cell &cell = d->pendingCells[c];
+        if (col.storage == Storage::Text)
+            col.checkRoom(col.chars.size(), cell.s.size());
+        else if (col.storage == Storage::Bytes)
+            col.checkRoom(col.bytes.size(), cell.b.size());
+    }
     for (size_t c = 0; c < d->columns.size(); ++c)
         d->columns[c].insert(at, d->pendingCells[c]);
     ++d->rows;
@@ -659,10 +693,30 @@ void MemTable::loadFromPacket(const QByteArray &packet, const QString &source)
     }
     std::vector<Column> cols;
     cols.reserve(size_t(defs.size()));
-    for (const FieldDef &f : std::as_const(defs))
-        cols.emplace_back(f);
-    ColumnSink sink(cols);
+    const size_t rows = size_t(reader.visibleRowCount());
+    for (int i = 0; i < defs.size(); ++i) {
+        // Sized up front: growing a few hundred megabytes step by step costs more than reading.
+        Column &c = cols.emplace_back(defs[i]);
+        c.nulls.reserve(rows);
+        switch (c.storage) {
+        case Storage::Integer:
+            c.ints.reserve(rows);
+            break;
+        case Storage::Real:
+            c.reals.reserve(rows);
+            break;
+        case Storage::Text:
+            c.spans.reserve(rows);
+            break;
+        case Storage::Bytes:
+            c.spans.reserve(rows);
+            c.bytes.reserve(qsizetype(reader.valueBytes(i)));
+            break;
+        }
+    }
+    ColumnSink sink(cols, reader);
     reader.readRows(sink);
+    sink.finish();
     if (d->filtered)
         d->compile(defs, cols, d->filter);
 

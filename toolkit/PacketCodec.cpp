@@ -66,13 +66,13 @@ QString sourceName(const QString &source)
 struct In
 {
     QByteArrayView data;
-    QString source;
+    const QString *source; // not copied: an In is made for every row
     qsizetype pos = 0;
 
     [[noreturn]] void fail(const QString &what) const
     {
         throw EDatabaseError(QStringLiteral("%1: invalid data packet: %2")
-                                 .arg(sourceName(source), what));
+                                 .arg(sourceName(*source), what));
     }
     void need(qint64 n) const
     {
@@ -207,16 +207,21 @@ struct Out
     }
     void text1252(QStringView text, const QString &field)
     {
+        const qsizetype at = bytes.size();
+        bytes.resize(at + text.size());
+        char *out = bytes.data() + at;
         for (const QChar c : text) {
             const int b = encode1252(c.unicode());
-            if (b < 0)
+            if (b < 0) {
+                bytes.resize(at);
                 throw EDatabaseError(
                     QStringLiteral("Field '%1' holds the character U+%2, which Windows-1252 "
                                    "cannot represent")
                         .arg(field, QString::number(c.unicode(), 16)
                                         .toUpper()
                                         .rightJustified(4, QLatin1Char('0'))));
-            bytes.append(char(b));
+            }
+            *out++ = char(b);
         }
     }
     void utf16(QStringView text)
@@ -324,7 +329,7 @@ ColumnPlan planColumn(const FieldDef &f, int column, const Source &src)
 // Counts the parameters kept verbatim (and checks them, so we never write what we cannot read).
 int countParams(const QByteArray &raw, const QString &owner, int *maxCode)
 {
-    In in{QByteArrayView(raw), owner};
+    In in{QByteArrayView(raw), &owner};
     int n = 0;
     while (in.pos < raw.size()) {
         const Param p = readParam(in);
@@ -393,8 +398,12 @@ QDateTime dateTimeOf(qint64 v)
         ms += DayMs;
         --days;
     }
-    return QDateTime(QDate::fromJulianDay(days + JulianDayOfDayZero),
-                     QTime::fromMSecsSinceStartOfDay(int(ms)));
+    const QDate date = QDate::fromJulianDay(days + JulianDayOfDayZero);
+    const QTime time = QTime::fromMSecsSinceStartOfDay(int(ms));
+    const QDateTime local(date, time);
+    // A wall-clock time the local zone skips (midnight of a daylight-saving start, as birth
+    // dates often are) is kept as it was stored rather than turned into an invalid value.
+    return local.isValid() ? local : QDateTime(date, time, Qt::UTC);
 }
 
 bool isUnsigned64(const FieldDef &f)
@@ -413,8 +422,10 @@ bool isUnsigned64(const FieldDef &f)
 
 qint64 dayOf(const QDate &d, const FieldDef &field, const QVariant &value, const QString &owner)
 {
+    if (!d.isValid())
+        badValue(field, value, owner, "date");
     const qint64 day = d.toJulianDay() - JulianDayOfDayZero;
-    if (!d.isValid() || day < std::numeric_limits<qint32>::min()
+    if (day < std::numeric_limits<qint32>::min()
         || day > std::numeric_limits<qint32>::max())
         badValue(field, value, owner, "date");
     return day;
@@ -507,20 +518,29 @@ Cell toCell(const FieldDef &field, const QVariant &value, const QString &owner)
         break;
     }
     case FieldType::DateTime: {
-        QDateTime dt;
-        if (type == QMetaType::QDateTime)
-            dt = value.toDateTime();
-        else if (type == QMetaType::QDate)
-            dt = value.toDate().startOfDay();
-        else if (isText) {
-            dt = QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);
-            if (!dt.isValid())
-                dt = QDate::fromString(text.trimmed(), Qt::ISODate).startOfDay();
+        // Built from date and time, never through the local zone, so a wall-clock time the zone
+        // skips is kept as given.
+        QDate date;
+        QTime time(0, 0);
+        if (type == QMetaType::QDateTime) {
+            date = value.toDateTime().date();
+            time = value.toDateTime().time();
+        } else if (type == QMetaType::QDate) {
+            date = value.toDate();
+        } else if (isText) {
+            const QString t = text.trimmed();
+            const qsizetype split = t.indexOf(QLatin1Char('T'));
+            date = QDate::fromString(split < 0 ? t : t.left(split), Qt::ISODate);
+            if (split >= 0) {
+                QString clock = t.mid(split + 1);
+                if (clock.endsWith(QLatin1Char('Z')))
+                    clock.chop(1);
+                time = QTime::fromString(clock, Qt::ISODateWithMs);
+            }
         }
-        if (!dt.isValid())
+        if (!date.isValid() || !time.isValid())
             badValue(field, value, owner, "date-time");
-        // The packet holds wall-clock time: the value's own date and time, no zone.
-        cell.i = dayOf(dt.date(), field, value, owner) * DayMs + dt.time().msecsSinceStartOfDay();
+        cell.i = dayOf(date, field, value, owner) * DayMs + time.msecsSinceStartOfDay();
         break;
     }
     }
@@ -562,7 +582,7 @@ QString realText(double v) { return QVariant(v).toString(); }
 Reader::Reader(const QByteArray &data, const QString &source)
     : m_data(data), m_source(source)
 {
-    In in{QByteArrayView(m_data), m_source};
+    In in{QByteArrayView(m_data), &m_source};
     if (m_data.size() < HeaderSize)
         fail(QStringLiteral("shorter than a packet header (%1 bytes)").arg(m_data.size()));
     if (std::memcmp(m_data.constData(), Magic, 4) != 0)
@@ -690,12 +710,13 @@ Reader::Reader(const QByteArray &data, const QString &source)
     if (qint64(rowCount) > m_data.size() - in.pos)
         fail(QStringLiteral("%1 rows announced, but the data ends first").arg(rowCount));
     m_rows.reserve(rowCount);
+    m_valueBytes.assign(m_columns.size(), 0);
     qsizetype pos = in.pos;
     for (quint32 r = 0; r < rowCount; ++r) {
         In row{in.data, in.source, pos};
         const quint8 state = row.u8();
         m_rows.push_back({pos, state});
-        pos = skipRow(pos);
+        pos = skipRow(pos, m_valueBytes.data());
     }
 
     // Row numbers in the change log count from 1; 0 names no earlier version.
@@ -715,13 +736,13 @@ Reader::Reader(const QByteArray &data, const QString &source)
 
 void Reader::fail(const QString &what) const
 {
-    In{QByteArrayView(m_data), m_source}.fail(what);
+    In{QByteArrayView(m_data), &m_source}.fail(what);
 }
 
 // Returns the position after the row, checking every length on the way.
-qsizetype Reader::skipRow(qsizetype pos) const
+qsizetype Reader::skipRow(qsizetype pos, qint64 *valueBytes) const
 {
-    In in{QByteArrayView(m_data), m_source, pos};
+    In in{QByteArrayView(m_data), &m_source, pos};
     in.u8();
     const int fieldCount = int(m_columns.size());
     const QByteArrayView status = in.take((fieldCount + 3) / 4);
@@ -729,10 +750,13 @@ qsizetype Reader::skipRow(qsizetype pos) const
         if ((uchar(status[f / 4]) >> (2 * (f % 4))) & 0x3)
             continue;
         const Column &c = m_columns[size_t(f)];
-        if (c.fixedSize)
+        if (c.fixedSize) {
             in.take(c.fixedSize);
-        else
-            in.varying(c.prefix);
+        } else {
+            const qsizetype size = in.varying(c.prefix).size();
+            if (valueBytes)
+                valueBytes[f] += size;
+        }
     }
     return in.pos;
 }
@@ -740,7 +764,7 @@ qsizetype Reader::skipRow(qsizetype pos) const
 // Position of a field's value in a row, or -1 with *status telling NULL (1) or unchanged (2).
 qsizetype Reader::valuePos(int row, int field, int *status) const
 {
-    In in{QByteArrayView(m_data), m_source, m_rows[size_t(row)].offset + 1};
+    In in{QByteArrayView(m_data), &m_source, m_rows[size_t(row)].offset + 1};
     const QByteArrayView flags = in.take((qsizetype(m_columns.size()) + 3) / 4);
     for (int f = 0; f <= field; ++f) {
         const int s = (uchar(flags[f / 4]) >> (2 * (f % 4))) & 0x3;
@@ -761,7 +785,7 @@ qsizetype Reader::valuePos(int row, int field, int *status) const
 
 void Reader::emitValue(Sink &sink, int field, qsizetype pos) const
 {
-    In in{QByteArrayView(m_data), m_source, pos};
+    In in{QByteArrayView(m_data), &m_source, pos};
     const Column &c = m_columns[size_t(field)];
     const FieldDef &f = m_fields[field];
     switch (f.type) {
@@ -820,7 +844,7 @@ void Reader::readRows(Sink &sink) const
     for (size_t r = 0; r < m_rows.size(); ++r) {
         if (m_rows[r].state & 0x23)
             continue;
-        In in{QByteArrayView(m_data), m_source, m_rows[r].offset + 1};
+        In in{QByteArrayView(m_data), &m_source, m_rows[r].offset + 1};
         const QByteArrayView flags = in.take((fieldCount + 3) / 4);
         for (int f = 0; f < fieldCount; ++f) {
             const int s = (uchar(flags[f / 4]) >> (2 * (f % 4))) & 0x3;

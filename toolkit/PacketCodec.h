@@ -67,6 +67,8 @@ public:
     const QList<FieldDef> &fields() const { return m_fields; }
     const QByteArray &packetParams() const { return m_packetParams; }
     int visibleRowCount() const;
+    // Bytes of varying values a column holds over all rows, so a reader can size its buffers.
+    qint64 valueBytes(int field) const { return m_valueBytes[size_t(field)]; }
     // Hands every visible row to the sink, merging a change log.
     void readRows(Sink &sink) const;
 
@@ -83,7 +85,7 @@ private:
         int prefix;    // length prefix of varying values
     };
     [[noreturn]] void fail(const QString &what) const;
-    qsizetype skipRow(qsizetype pos) const;
+    qsizetype skipRow(qsizetype pos, qint64 *valueBytes = nullptr) const;
     qsizetype valuePos(int row, int field, int *status) const;
     void emitValue(Sink &sink, int field, qsizetype pos) const;
 
@@ -93,6 +95,7 @@ private:
     std::vector<Column> m_columns;
     QByteArray m_packetParams;
     std::vector<Row> m_rows;
+    std::vector<qint64> m_valueBytes;
     std::vector<quint32> m_previous; // per row: the earlier version it replaces, 1-based; 0 none
 };
 

@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QTime>
 
+#include <ctime>
+
 Q_DECLARE_METATYPE(kvt::FieldDef)
 
 using namespace kvt;
@@ -199,6 +201,29 @@ private slots:
         QCOMPARE(DataPacket::write(back), bytes);
     }
 
+    void dateTimeInALocalClockGapSurvives()
+    {
+        // Midnight of 1985-11-02 does not exist in São Paulo: clocks jumped to 01:00.
+        const QByteArray oldTz = qgetenv("TZ");
+        qputenv("TZ", "America/Sao_Paulo");
+        tzset();
+        PacketTable t;
+        t.fields = {field("DTNASCCONS", FieldType::DateTime)};
+        t.rows.append({QDate(1985, 11, 2)});
+        const QByteArray bytes = DataPacket::write(t);
+        const QVariant back = DataPacket::read(bytes).rows[0][0];
+        if (oldTz.isNull())
+            qunsetenv("TZ");
+        else
+            qputenv("TZ", oldTz);
+        tzset();
+        QVERIFY(back.toDateTime().isValid());
+        QVERIFY(back.toString().startsWith("1985-11-02T00:00:00"));
+        QCOMPARE(back.toDateTime().date(), QDate(1985, 11, 2));
+        QCOMPARE(back.toDateTime().time(), QTime(0, 0));
+        QCOMPARE(back.toDate(), QDate(1985, 11, 2));
+    }
+
     void longTextUsesTwoBytePrefix()
     {
         PacketTable t;
@@ -301,6 +326,28 @@ private slots:
     {
         for (int n = 0; n < TestVector.size(); ++n)
             expectFailureNaming(TestVector.left(n), QStringLiteral("cut%1.cds").arg(n));
+    }
+
+    // Under the sanitizers this proves that no damaged byte makes the reader leave the data.
+    void everyDamagedByteIsSafe()
+    {
+        int rejected = 0;
+        for (int i = 0; i < TestVector.size(); ++i) {
+            for (const char value : {char(0x00), char(0xFF), char(TestVector[i] ^ 0x40)}) {
+                QByteArray data = TestVector;
+                data[i] = value;
+                try {
+                    const PacketTable t = DataPacket::read(data, "damaged");
+                    QVERIFY(t.rows.size() <= 2);
+                    for (const QVariantList &row : t.rows)
+                        QCOMPARE(row.size(), t.fields.size());
+                } catch (const EDatabaseError &e) {
+                    QVERIFY(e.message().startsWith("damaged: "));
+                    ++rejected;
+                }
+            }
+        }
+        QVERIFY(rejected > 0);
     }
 
     void malformed_data()

@@ -54,6 +54,24 @@ QByteArray packetOf(const QList<FieldDef> &fields, const QList<QVariantList> &ro
     return DataPacket::write(p);
 }
 
+// Little-endian bytes for hand-made packets.
+struct Bytes
+{
+    QByteArray b;
+    Bytes &u(quint64 v, int size)
+    {
+        for (int i = 0; i < size; ++i, v >>= 8)
+            b.append(char(v & 0xFF));
+        return *this;
+    }
+    Bytes &text(const QByteArray &t)
+    {
+        u(quint64(t.size()), 1);
+        b.append(t);
+        return *this;
+    }
+};
+
 template <class F> QString errorOf(F &&f)
 {
     try {
@@ -247,6 +265,28 @@ private slots:
         QVERIFY(f[1].hidden);
         QVERIFY(!f[0].hidden);
         QCOMPARE(withHidden.fieldValue("VRTXENTREGA"), QVariant(5.5));
+    }
+
+    void changeLogSharingOneEarlierValue()
+    {
+        // Rows 2 to 4 modify row 1 and keep its text unchanged: the text arrives three times.
+        const QByteArray text(200, 'v');
+        Bytes p;
+        p.b = QByteArray::fromHex("9619e0bd01000000180000000100");
+        p.u(4, 4).u(3, 4).u(0, 2);
+        p.text("T").u(0x00490002, 4).u(0, 2).u(0, 2);
+        p.u(1, 2).text("CHANGE_LOG").u(0x00820004, 4).u(9, 4);
+        for (int row = 2; row <= 4; ++row)
+            p.u(quint64(row), 4).u(1, 4).u(8, 4);
+        p.u(1, 1).u(0, 1).u(quint64(text.size()), 2);
+        p.b.append(text);
+        for (int row = 2; row <= 4; ++row)
+            p.u(8, 1).u(0x2, 1);
+        MemTable t("cds");
+        t.loadFromPacket(p.b);
+        QCOMPARE(t.recordCount(), 3);
+        for (int row = 0; row < 3; ++row)
+            QCOMPARE(t.value(row, 0), QVariant(QString::fromLatin1(text)));
     }
 
     void editing()
