@@ -122,6 +122,7 @@ QStringList linhasMensagens()
 const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm()
 {
     using F = TfrmCadCons;
+    // clang-format off
     static const std::array<CampoForm, F::kNumCampos> campos = {{
         {1, &F::bldCep, "bldCep", &F::lblCEP, "lblCEP", "CEP", &F::blsBorda1, "blsBorda1",
          {47, 8, 133, 26}, {4, 8, 40, 26}, 8, true, "NRCEPCONS"},
@@ -169,6 +170,7 @@ const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm()
          "Referência", &F::blsBorda16, "blsBorda16", {88, 292, 680, 26}, {16, 292, 70, 26}, 250,
          false, "DSREFERENDECONS"},
     }};
+    // clang-format on
     return campos;
 }
 

@@ -30,7 +30,7 @@ struct CampoForm
     const char *nomeCampo;
     QLabel *TfrmCadCons::*rotulo;
     const char *nomeRotulo;
-    const char *legenda; // UTF-8
+    const char *legenda;                  // UTF-8
     kvt::RoundShape *TfrmCadCons::*borda; // nullptr for field 8, whose border is a button
     const char *nomeBorda;
     QRect rect;

@@ -88,8 +88,8 @@ void TfrmCadCons::InicializaForm(const QVariantList &arParams)
 
     leParametros();
 
-    lblCodTela->setText(MontaRodapeGeral(boUtilizaImpFis, QStringLiteral("KVT04410"),
-                                         QStringLiteral("S")));
+    lblCodTela->setText(
+        MontaRodapeGeral(boUtilizaImpFis, QStringLiteral("KVT04410"), QStringLiteral("S")));
 
     inLblAtiv = 1;
     mudaCor();
@@ -165,16 +165,26 @@ void TfrmCadCons::carregaConsumidor()
         const char *coluna;
         kvt::TouchButton *F::*campo;
     } copia[] = {
-        {"NMCONSUMIDOR", &F::edtNmConsumidor}, {"CDPAIS", &F::edtCodPais},
-        {"NMPAIS", &F::bldNmPais},             {"SGESTADO", &F::edtEstado},
-        {"NRCEPCONS", &F::bldCep},             {"NRTELECONS", &F::bldTelefone},
-        {"NRTELE2CONS", &F::edtTelefone2},     {"NRCELULARCONS", &F::edtCelular},
-        {"DTNASCCONS", &F::edtDtNasc},         {"NRENDECONS", &F::edtNumero},
-        {"DSCOMPLENDECONS", &F::bldComplemento}, {"DSENDECONS", &F::edtEndereco},
-        {"CDMUNICIPIO", &F::edtCodMuni},       {"NMMUNICIPIO", &F::bldNmMuni},
-        {"CDBAIRRO", &F::edtBairro},           {"NMBAIRRO", &F::bldNmBairro},
-        {"NRCPFRESPCON", &F::edtCpf},          {"NRRGCONSUMID", &F::bldIdentidade},
-        {"DSREFERENDECONS", &F::bldReferencia}, {"DSEMAILCONS", &F::bldEmail},
+        {"NMCONSUMIDOR", &F::edtNmConsumidor},
+        {"CDPAIS", &F::edtCodPais},
+        {"NMPAIS", &F::bldNmPais},
+        {"SGESTADO", &F::edtEstado},
+        {"NRCEPCONS", &F::bldCep},
+        {"NRTELECONS", &F::bldTelefone},
+        {"NRTELE2CONS", &F::edtTelefone2},
+        {"NRCELULARCONS", &F::edtCelular},
+        {"DTNASCCONS", &F::edtDtNasc},
+        {"NRENDECONS", &F::edtNumero},
+        {"DSCOMPLENDECONS", &F::bldComplemento},
+        {"DSENDECONS", &F::edtEndereco},
+        {"CDMUNICIPIO", &F::edtCodMuni},
+        {"NMMUNICIPIO", &F::bldNmMuni},
+        {"CDBAIRRO", &F::edtBairro},
+        {"NMBAIRRO", &F::bldNmBairro},
+        {"NRCPFRESPCON", &F::edtCpf},
+        {"NRRGCONSUMID", &F::bldIdentidade},
+        {"DSREFERENDECONS", &F::bldReferencia},
+        {"DSEMAILCONS", &F::bldEmail},
     };
     for (const auto &c : copia) {
         const QString coluna = QString::fromLatin1(c.coluna);

@@ -71,12 +71,14 @@ struct NomeExibido
     int ordemDump;
 };
 
+// clang-format off
 const NomeExibido kNomes[] = {
     {&F::bldNmPais, "bldNmPais", &F::blsBordaNMPais, "blsBordaNMPais", {442, 184, 326, 26}, 19},
     {&F::bldNmMuni, "bldNmMuni", &F::blsBordaNMMuni, "blsBordaNMMuni", {442, 220, 326, 26}, 20},
     {&F::bldNmBairro, "bldNmBairro", &F::blsBordaNMBairro, "blsBordaNMBairro",
      {316, 256, 452, 26}, 21},
 };
+// clang-format on
 
 struct BotaoLista
 {
@@ -105,6 +107,7 @@ struct BotaoAcao
     QRect rect;
 };
 
+// clang-format off
 const BotaoAcao kAcoes[] = {
     {&F::sbtPesqCons, "sbtPesqCons", "Pesquisa Consumidor\nF3", "Pesquisa Consumidor", true,
      kCorMoldura, {660, 355, 110, 65}},
@@ -113,6 +116,7 @@ const BotaoAcao kAcoes[] = {
     {&F::sbtConfirmar, "sbtConfirmar", "Confirmar\nF2", "Confirmar", false, kCorConfirmar,
      {660, 505, 110, 65}},
 };
+// clang-format on
 
 // Keys of panTeclado (sbtArroba lies in panOutros). The tag is the key's character code.
 struct Tecla
@@ -127,9 +131,16 @@ struct Tecla
 
 constexpr int kAlturaTecla = 44;
 constexpr int kLarguraTecla = 50;
-constexpr int col(int i) { return 3 + 51 * i; }
-constexpr QRect tecla(int coluna, int y) { return {col(coluna), y, kLarguraTecla, kAlturaTecla}; }
+constexpr int col(int i)
+{
+    return 3 + 51 * i;
+}
+constexpr QRect tecla(int coluna, int y)
+{
+    return {col(coluna), y, kLarguraTecla, kAlturaTecla};
+}
 
+// clang-format off
 const Tecla kTeclas[] = {
     {&F::sbt1, "sbt1", "1", tecla(0, 1), 19, '1'},
     {&F::sbt2, "sbt2", "2", tecla(1, 1), 19, '2'},
@@ -179,6 +190,7 @@ const Tecla kTeclas[] = {
     {&F::sbt_, "sbt_", "_", tecla(7, 181), 19, '_'},
     {&F::sbtContraBarra, "sbtContraBarra", "\\", tecla(9, 181), 19, '\\'},
 };
+// clang-format on
 
 struct TeclaFigura
 {
@@ -191,12 +203,14 @@ struct TeclaFigura
     int fonte;
 };
 
+// clang-format off
 const TeclaFigura kTeclasFigura[] = {
     {&F::sbtOutros, "sbtOutros", "Teclas\nEspeciais", kvt::Picture::None, "Outras teclas",
      {513, 1, 99, kAlturaTecla}, 13},
     {&F::sbtSair, "sbtSair", "", kvt::Picture::LeftArrowCircle, "", tecla(0, 181), 19},
     {&F::sbtLimpar, "sbtLimpar", "", kvt::Picture::DeleteKey, "", tecla(8, 181), 19},
 };
+// clang-format on
 
 void estiloTecla(kvt::TouchButton *b, int fonte)
 {

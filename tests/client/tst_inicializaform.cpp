@@ -161,6 +161,7 @@ bool TstInicializaForm::semeia()
     return ok;
 }
 
+// clang-format off
 void TstInicializaForm::windowOrigin_data()
 {
     QTest::addColumn<QRect>("tela");
@@ -175,6 +176,7 @@ void TstInicializaForm::windowOrigin_data()
     QTest::newRow("second screen") << QRect(1024, 0, 640, 480) << QPoint(1200, 5)
                                    << QPoint(944, -60);
 }
+// clang-format on
 
 void TstInicializaForm::windowOrigin()
 {
@@ -184,6 +186,7 @@ void TstInicializaForm::windowOrigin()
     QCOMPARE(::windowOrigin(tela, QSize(800, 600), atual), esperado);
 }
 
+// clang-format off
 void TstInicializaForm::paramText_data()
 {
     QTest::addColumn<QVariantList>("lista");
@@ -195,6 +198,7 @@ void TstInicializaForm::paramText_data()
     QTest::newRow("missing") << QVariantList{"a", "b"} << 3 << "";
     QTest::newRow("empty list") << QVariantList{} << 0 << "";
 }
+// clang-format on
 
 void TstInicializaForm::paramText()
 {
@@ -233,6 +237,7 @@ void TstInicializaForm::semArquivoDeParametros()
     QVERIFY(m_mensagens.isEmpty());
 }
 
+// clang-format off
 void TstInicializaForm::arquivoDeParametros_data()
 {
     QTest::addColumn<QVariant>("cliente");
@@ -241,6 +246,7 @@ void TstInicializaForm::arquivoDeParametros_data()
     QTest::newRow("blank client from the file") << QVariant(QStringLiteral("  ")) << "0001";
     QTest::newRow("client from the host") << QVariant(QStringLiteral("0099")) << "0099";
 }
+// clang-format on
 
 void TstInicializaForm::arquivoDeParametros()
 {
@@ -272,6 +278,7 @@ void TstInicializaForm::arquivoDeParametros()
     QVERIFY(form.lblCodTela->text() != QStringLiteral("KVT04410"));
 }
 
+// clang-format off
 void TstInicializaForm::arquivoSemColuna_data()
 {
     QTest::addColumn<QString>("coluna");
@@ -286,6 +293,7 @@ void TstInicializaForm::arquivoSemColuna_data()
     QTest::newRow("CDCLIENTE needed") << "CDCLIENTE" << QVariant() << true;
     QTest::newRow("CDCLIENTE not needed") << "CDCLIENTE" << QVariant("0001") << false;
 }
+// clang-format on
 
 void TstInicializaForm::arquivoSemColuna()
 {
@@ -310,8 +318,8 @@ void TstInicializaForm::arquivoSemColuna()
 
 void TstInicializaForm::conexaoFalha()
 {
-    setConnectionString(QStringLiteral("driver=QSQLITE;database=") + m_host->path()
-                        + QStringLiteral("/no/such/folder/kvt.db"));
+    setConnectionString(QStringLiteral("driver=QSQLITE;database=") + m_host->path() +
+                        QStringLiteral("/no/such/folder/kvt.db"));
     TfrmCadCons form;
     QVERIFY_THROWS_EXCEPTION(kvt::Exception, form.InicializaForm({}));
     QVERIFY(rdmInsereConsumidor);
@@ -324,8 +332,8 @@ void TstInicializaForm::novoComTelefone()
     QVERIFY(semeia());
     escreveParametros();
     TfrmCadCons form;
-    form.InicializaForm({QStringLiteral("0001"), QString(), QStringLiteral("11987654321"),
-                         QStringLiteral("NOVO")});
+    form.InicializaForm(
+        {QStringLiteral("0001"), QString(), QStringLiteral("11987654321"), QStringLiteral("NOVO")});
 
     QCOMPARE(form.bldTelefone->caption(), QStringLiteral("(11)987654321"));
     QCOMPARE(form.edtTelefone2->caption(), QString());

@@ -12,6 +12,7 @@ private slots:
     void telefone();
 };
 
+// clang-format off
 void TstMascara::telefone_data()
 {
     QTest::addColumn<QString>("texto");
@@ -28,6 +29,7 @@ void TstMascara::telefone_data()
     QTest::newRow("parentese a mais") << "((11)987654321" << "(11)987654321" << "(11)987654321";
     QTest::newRow("letras ficam") << "ab" << "ab" << "ab";
 }
+// clang-format on
 
 void TstMascara::telefone()
 {
