@@ -16,10 +16,10 @@ namespace {
 // Every table the schema files create; dropped in reverse so a later table never outlives an
 // earlier one it may depend on.
 const QStringList kTables = {
-    QStringLiteral("PAIS"),       QStringLiteral("ESTADO"),      QStringLiteral("MUNICIPIO"),
-    QStringLiteral("BAIRRO"),     QStringLiteral("CEP"),         QStringLiteral("FILIALCEP"),
-    QStringLiteral("ENDEFILI"),   QStringLiteral("CLIENFILIAL"), QStringLiteral("CLIENTE"),
-    QStringLiteral("FILIAL"),     QStringLiteral("TIPOCONSCLI"), QStringLiteral("CONSUMIDOR"),
+    QStringLiteral("PAIS"),     QStringLiteral("ESTADO"),      QStringLiteral("MUNICIPIO"),
+    QStringLiteral("BAIRRO"),   QStringLiteral("CEP"),         QStringLiteral("FILIALCEP"),
+    QStringLiteral("ENDEFILI"), QStringLiteral("CLIENFILIAL"), QStringLiteral("CLIENTE"),
+    QStringLiteral("FILIAL"),   QStringLiteral("TIPOCONSCLI"), QStringLiteral("CONSUMIDOR"),
 };
 
 QString schemaFileName(const QSqlDatabase &db)

@@ -42,7 +42,8 @@ QStringList splitPairs(const QString &connection)
 
 QString unbraced(const QString &value)
 {
-    if (value.size() >= 2 && value.startsWith(QLatin1Char('{')) && value.endsWith(QLatin1Char('}'))) {
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('{')) &&
+        value.endsWith(QLatin1Char('}'))) {
         // Only when the first brace closes at the very end: "{a};{b}" is not one braced value.
         int depth = 0;
         for (int i = 0; i < value.size(); ++i) {
@@ -76,8 +77,7 @@ ConnectionSpec parseConnectionString(const QString &connection)
         const int equals = pair.indexOf(QLatin1Char('='));
         // The piece itself is not shown: it may be the tail of an unbraced password.
         if (equals < 0)
-            throw kvt::Exception(
-                invalid(QStringLiteral("falta \"=\" no item %1.").arg(i + 1)));
+            throw kvt::Exception(invalid(QStringLiteral("falta \"=\" no item %1.").arg(i + 1)));
         const QString key = pair.left(equals).trimmed().toLower();
         const QString value = unbraced(pair.mid(equals + 1).trimmed());
         if (key == QLatin1String("driver")) {

@@ -30,8 +30,8 @@ QString todosConsText(DbProduct product)
         reference = srv::kTodosConsRefOracle;
     else if (product == DbProduct::PostgreSQL || product == DbProduct::SQLite)
         reference = srv::kTodosConsRefPlain;
-    return QString::fromLatin1(srv::kTodosConsHead) + QString::fromLatin1(reference)
-        + QString::fromLatin1(srv::kTodosConsTail);
+    return QString::fromLatin1(srv::kTodosConsHead) + QString::fromLatin1(reference) +
+           QString::fromLatin1(srv::kTodosConsTail);
 }
 
 QString messageOf(const std::exception &error)
@@ -49,8 +49,7 @@ TrdmInsereConsumidor::Private::Statements &statements()
 }
 
 // The common frame: result cleared, the body's value or the text of what stopped it, status 0.
-template <typename Body>
-int resultFrame(QVariant &resultado, Body &&body)
+template <typename Body> int resultFrame(QVariant &resultado, Body &&body)
 {
     resultado = QVariant();
     try {
@@ -61,8 +60,7 @@ int resultFrame(QVariant &resultado, Body &&body)
     return 0;
 }
 
-template <typename Body>
-QVariant addressFrame(Body &&body)
+template <typename Body> QVariant addressFrame(Body &&body)
 {
     QVariant resultado;
     resultFrame(resultado, std::forward<Body>(body));
@@ -118,8 +116,7 @@ QString sqlError(const QSqlError &error)
 
 } // namespace
 
-Statement::Statement(const QSqlDatabase &db, QString text)
-    : m_query(db), m_text(std::move(text))
+Statement::Statement(const QSqlDatabase &db, QString text) : m_query(db), m_text(std::move(text))
 {
     m_query.setForwardOnly(true);
 }
@@ -251,9 +248,8 @@ int getEstado(const QString &P_SGESTADO, const QString &P_CDPAIS, const QString 
               QVariant &resultado)
 {
     return resultFrame(resultado, [&] {
-        return packetOf(statements().adqEstado, {{"P_CDPAIS", P_CDPAIS},
-                                                 {"P_TODOS", P_TODOS},
-                                                 {"P_SGESTADO", P_SGESTADO}});
+        return packetOf(statements().adqEstado,
+                        {{"P_CDPAIS", P_CDPAIS}, {"P_TODOS", P_TODOS}, {"P_SGESTADO", P_SGESTADO}});
     });
 }
 
@@ -294,8 +290,9 @@ int getFilialCep(const QString &P_CEP, QVariant &resultado)
 
 int getInfCEP(const QString &P_CEP, QVariant &resultado)
 {
-    return resultFrame(resultado,
-                       [&] { return packetOf(statements().adqInfCEP, {{"P_CEP", P_CEP}}); });
+    return resultFrame(resultado, [&] {
+        return packetOf(statements().adqInfCEP, {{"P_CEP", P_CEP}});
+    });
 }
 
 int getExisteConsumidor(const QString &P_CDCLIENTE, const QString &P_NRCPF,
@@ -334,20 +331,20 @@ int setInsereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
     }
 
     try {
-        run(st->adqPesqIdAtu, {{"P_CDCLIENTE", a.P_CDCLIENTE}, {"P_CDCONSUMIDOR", a.P_CDCONSUMIDOR}});
+        run(st->adqPesqIdAtu,
+            {{"P_CDCLIENTE", a.P_CDCLIENTE}, {"P_CDCONSUMIDOR", a.P_CDCONSUMIDOR}});
         QString stIdatuconsumi = QStringLiteral("A");
-        if (!st->adqPesqIdAtu.query().next()
-            || st->adqPesqIdAtu.query().value(0).toString() == QLatin1String("I"))
+        if (!st->adqPesqIdAtu.query().next() ||
+            st->adqPesqIdAtu.query().value(0).toString() == QLatin1String("I"))
             stIdatuconsumi = QStringLiteral("I");
         st->adqPesqIdAtu.close();
 
         const bool novo = EmptyString(a.P_CDCONSUMIDOR);
         const bool duplicado =
-            novo
-            && hasRow(st->adqPesqCons,
-                      {{"P_CDCLIENTE", a.P_CDCLIENTE},
-                       {"P_CDCONSUMIDOR", AjustaKvt(a.P_NRCPFRESPCONS, kLarguraConsumidor)},
-                       {"P_NRTELECONS", a.P_NRTELECONS}});
+            novo && hasRow(st->adqPesqCons,
+                           {{"P_CDCLIENTE", a.P_CDCLIENTE},
+                            {"P_CDCONSUMIDOR", AjustaKvt(a.P_NRCPFRESPCONS, kLarguraConsumidor)},
+                            {"P_NRTELECONS", a.P_NRTELECONS}});
         if (!duplicado) {
             Statement &command = novo ? st->acmInsCons : st->acmUpdCons;
             command.close();
@@ -382,8 +379,8 @@ int setInsereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
             command.bind(QStringLiteral("P_DTNASCCONS"), dtNasc);
             if (novo) {
                 const QString stCdConsumidor = EmptyString(a.P_NRCPFRESPCONS)
-                    ? SoNumerosStr(a.P_NRTELECONS)
-                    : a.P_NRCPFRESPCONS;
+                                                   ? SoNumerosStr(a.P_NRTELECONS)
+                                                   : a.P_NRCPFRESPCONS;
                 command.bind(QStringLiteral("P_CDCONSUMIDOR"),
                              AjustaKvt(stCdConsumidor, kLarguraConsumidor));
                 command.bind(QStringLiteral("P_CDIDCONSUMID"), stCdConsumidor);
@@ -411,14 +408,16 @@ int setInsereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
 
 QVariant getMunicipioIBGE(const QString &P_CDIBGE)
 {
-    return addressFrame(
-        [&] { return packetOf(statements().adqMunicipioIBGE, {{"P_CDIBGE", P_CDIBGE}}); });
+    return addressFrame([&] {
+        return packetOf(statements().adqMunicipioIBGE, {{"P_CDIBGE", P_CDIBGE}});
+    });
 }
 
 QVariant getEstadoViaCEP(const QString &P_SGESTADO)
 {
-    return addressFrame(
-        [&] { return packetOf(statements().adqEstadoViaCEP, {{"P_SGESTADO", P_SGESTADO}}); });
+    return addressFrame([&] {
+        return packetOf(statements().adqEstadoViaCEP, {{"P_SGESTADO", P_SGESTADO}});
+    });
 }
 
 QVariant getMunicipioViaCEP(const QString &P_SGESTADO, const QString &P_NMMUNICIPIO)

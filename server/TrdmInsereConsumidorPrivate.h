@@ -46,8 +46,7 @@ struct TrdmInsereConsumidor::Private
         explicit Statements(const QSqlDatabase &db);
         Statement adqPesqCons, adqPesqIdAtu, acmInsCons, acmUpdCons, adqPais, adqEstado,
             adqMunicipio, adqBairro, adqEndeFili, adqFilialCep, adqInfCEP, adqMunicipioIBGE,
-            adqEstadoViaCEP, adqMunicipioViaCEP, adqBairroViaCEP, adqExisteConsumidor,
-            adqTodosCons;
+            adqEstadoViaCEP, adqMunicipioViaCEP, adqBairroViaCEP, adqExisteConsumidor, adqTodosCons;
     };
     std::optional<Statements> statements;
     std::unique_ptr<kvt::MemTable> todosCons;

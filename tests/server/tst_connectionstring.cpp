@@ -30,20 +30,39 @@ void TstConnectionString::parse_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("options");
 
-    QTest::newRow("sqlite") << "driver=QSQLITE;database=/tmp/demo.db" << "QSQLITE"
-                            << "/tmp/demo.db" << "" << -1 << "" << "" << "";
+    QTest::newRow("sqlite") << "driver=QSQLITE;database=/tmp/demo.db"
+                            << "QSQLITE"
+                            << "/tmp/demo.db"
+                            << "" << -1 << ""
+                            << ""
+                            << "";
     QTest::newRow("keys in any case, blanks, trailing ;")
         << " Driver = qpsql ; HOST=127.0.0.1;Port=5432;DATABASE=kvt;User=kvt;PassWord={s3;x};"
-        << "QPSQL" << "kvt" << "127.0.0.1" << 5432 << "kvt" << "s3;x" << "";
+        << "QPSQL"
+        << "kvt"
+        << "127.0.0.1" << 5432 << "kvt"
+        << "s3;x"
+        << "";
     QTest::newRow("odbc string in braces keeps nested braces and ;")
         << "driver=QODBC;database={DRIVER={PostgreSQL Unicode};SERVER=h;PORT=1;UID=u}"
-        << "QODBC" << "DRIVER={PostgreSQL Unicode};SERVER=h;PORT=1;UID=u" << "" << -1 << ""
-        << "" << "";
+        << "QODBC"
+        << "DRIVER={PostgreSQL Unicode};SERVER=h;PORT=1;UID=u"
+        << "" << -1 << ""
+        << ""
+        << "";
     QTest::newRow("braced password and options")
         << "driver=QPSQL;database=kvt;password={a;b=c};options=connect_timeout=5"
-        << "QPSQL" << "kvt" << "" << -1 << "" << "a;b=c" << "connect_timeout=5";
-    QTest::newRow("value with = inside") << "driver=QSQLITE;database=/tmp/a=b.db" << "QSQLITE"
-                                         << "/tmp/a=b.db" << "" << -1 << "" << "" << "";
+        << "QPSQL"
+        << "kvt"
+        << "" << -1 << ""
+        << "a;b=c"
+        << "connect_timeout=5";
+    QTest::newRow("value with = inside") << "driver=QSQLITE;database=/tmp/a=b.db"
+                                         << "QSQLITE"
+                                         << "/tmp/a=b.db"
+                                         << "" << -1 << ""
+                                         << ""
+                                         << "";
 }
 
 void TstConnectionString::parse()
