@@ -294,8 +294,7 @@ private:
 class ColumnSource : public packet::Source
 {
 public:
-    ColumnSource(const std::vector<Column> &columns, size_t rows)
-        : m_columns(columns), m_rows(rows)
+    ColumnSource(const std::vector<Column> &columns, size_t rows) : m_columns(columns), m_rows(rows)
     {
     }
     int rowCount() const override { return int(m_rows); }
@@ -303,10 +302,7 @@ public:
     qint64 integer(int row, int field) const override { return col(field).ints[size_t(row)]; }
     double real(int row, int field) const override { return col(field).reals[size_t(row)]; }
     QStringView text(int row, int field) const override { return col(field).text(size_t(row)); }
-    QByteArrayView bytes(int row, int field) const override
-    {
-        return col(field).blob(size_t(row));
-    }
+    QByteArrayView bytes(int row, int field) const override { return col(field).blob(size_t(row)); }
 
 private:
     const Column &col(int field) const { return m_columns[size_t(field)]; }
@@ -335,7 +331,10 @@ struct MemTable::Private
     size_t pendingAt = 0;
     std::vector<Cell> pendingCells;
 
-    [[noreturn]] void fail(const QString &text) const { throw EDatabaseError(prefixed(name, text)); }
+    [[noreturn]] void fail(const QString &text) const
+    {
+        throw EDatabaseError(prefixed(name, text));
+    }
     void requireActive() const
     {
         if (!active)
@@ -408,9 +407,8 @@ struct MemTable::Private
 
     bool filterUses(int index) const
     {
-        return std::any_of(filter.terms.cbegin(), filter.terms.cend(), [&](const auto &t) {
-            return indexOfField(fields, t.field) == index;
-        });
+        return std::any_of(filter.terms.cbegin(), filter.terms.cend(),
+                           [&](const auto &t) { return indexOfField(fields, t.field) == index; });
     }
 
     void reset(const QList<FieldDef> &defs)
@@ -578,7 +576,8 @@ void MemTable::appendRecord(const QVariantList &values)
 {
     d->requireActive();
     if (values.size() > d->fields.size())
-        d->fail(QStringLiteral("%1 values for %2 columns").arg(values.size()).arg(d->fields.size()));
+        d->fail(
+            QStringLiteral("%1 values for %2 columns").arg(values.size()).arg(d->fields.size()));
     append();
     try {
         for (int i = 0; i < values.size(); ++i)

@@ -36,15 +36,21 @@ enum Code : int {
     CodeBytes = 11,
 };
 
-int typeCode(quint32 tw) { return int((tw >> 16) & 0x3F); }
-int typeSize(quint32 tw) { return int(tw & 0xFFFF); }
+int typeCode(quint32 tw)
+{
+    return int((tw >> 16) & 0x3F);
+}
+int typeSize(quint32 tw)
+{
+    return int(tw & 0xFFFF);
+}
 
 // Windows-1252 0x80..0x9F; the five unassigned bytes map to the control characters of the same
 // number so that a packet's bytes survive a read-write round trip.
-const char16_t Cp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t Cp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 int encode1252(char16_t c)
 {
@@ -71,8 +77,8 @@ struct In
 
     [[noreturn]] void fail(const QString &what) const
     {
-        throw EDatabaseError(QStringLiteral("%1: invalid data packet: %2")
-                                 .arg(sourceName(*source), what));
+        throw EDatabaseError(
+            QStringLiteral("%1: invalid data packet: %2").arg(sourceName(*source), what));
     }
     void need(qint64 n) const
     {
@@ -148,9 +154,9 @@ Param readParam(In &in)
 bool isIntegerWord(quint32 tw)
 {
     const int size = typeSize(tw);
-    return !(tw & (Varying | Array | Unsupported))
-           && (typeCode(tw) == CodeInt || typeCode(tw) == CodeUInt)
-           && (size == 1 || size == 2 || size == 4 || size == 8);
+    return !(tw & (Varying | Array | Unsupported)) &&
+           (typeCode(tw) == CodeInt || typeCode(tw) == CodeUInt) &&
+           (size == 1 || size == 2 || size == 4 || size == 8);
 }
 
 bool isTextWord(quint32 tw)
@@ -196,8 +202,8 @@ struct Out
     void name(const QString &name, const QString &what)
     {
         if (name.size() > 255)
-            throw EDatabaseError(QStringLiteral("%1 '%2' is longer than 255 characters")
-                                     .arg(what, name));
+            throw EDatabaseError(
+                QStringLiteral("%1 '%2' is longer than 255 characters").arg(what, name));
         for (const QChar c : name) {
             if (c.unicode() > 0x7F)
                 throw EDatabaseError(QStringLiteral("%1 '%2' is not plain ASCII").arg(what, name));
@@ -231,7 +237,10 @@ struct Out
     }
 };
 
-int prefixFor(qint64 longest) { return longest + 1 < 255 ? 1 : 2; }
+int prefixFor(qint64 longest)
+{
+    return longest + 1 < 255 ? 1 : 2;
+}
 
 struct ColumnPlan
 {
@@ -294,9 +303,9 @@ ColumnPlan planColumn(const FieldDef &f, int column, const Source &src)
         plan.width = qMax(qint64(f.size) * unit, longest);
         plan.width = qMin<qint64>(plan.width, 0xFFFF);
         const int code = f.wide ? CodeWideText : CodeText;
-        const bool keptFits = (kept & (Varying | Array | Unsupported)) == Varying
-                              && typeCode(kept) == code
-                              && (typeSize(kept) == 2 || (typeSize(kept) == 1 && longest < 255));
+        const bool keptFits = (kept & (Varying | Array | Unsupported)) == Varying &&
+                              typeCode(kept) == code &&
+                              (typeSize(kept) == 2 || (typeSize(kept) == 1 && longest < 255));
         plan.prefix = keptFits ? typeSize(kept) : prefixFor(plan.width);
         if (plan.prefix == 1 && longest > 255)
             plan.prefix = 2;
@@ -313,10 +322,10 @@ ColumnPlan planColumn(const FieldDef &f, int column, const Source &src)
             if (!src.isNull(r, column))
                 longest = qMax(longest, qint64(src.bytes(r, column).size()));
         }
-        const int keptPrefix = ((kept & (Varying | Array | Unsupported)) == Varying
-                                && typeCode(kept) == CodeBytes)
-                                   ? typeSize(kept)
-                                   : 4;
+        const int keptPrefix =
+            ((kept & (Varying | Array | Unsupported)) == Varying && typeCode(kept) == CodeBytes)
+                ? typeSize(kept)
+                : 4;
         const qint64 room = keptPrefix == 1 ? 0xFF : keptPrefix == 2 ? 0xFFFF : 0xFFFFFFFF;
         plan.prefix = (keptPrefix == 1 || keptPrefix == 2) && longest <= room ? keptPrefix : 4;
         plan.typeWord = 0x004B0000 | quint32(plan.prefix);
@@ -408,8 +417,8 @@ QDateTime dateTimeOf(qint64 v)
 
 bool isUnsigned64(const FieldDef &f)
 {
-    return isIntegerWord(f.packetType) && typeCode(f.packetType) == CodeUInt
-           && typeSize(f.packetType) == 8;
+    return isIntegerWord(f.packetType) && typeCode(f.packetType) == CodeUInt &&
+           typeSize(f.packetType) == 8;
 }
 
 [[noreturn]] void badValue(const FieldDef &field, const QVariant &value, const QString &owner,
@@ -425,8 +434,7 @@ qint64 dayOf(const QDate &d, const FieldDef &field, const QVariant &value, const
     if (!d.isValid())
         badValue(field, value, owner, "date");
     const qint64 day = d.toJulianDay() - JulianDayOfDayZero;
-    if (day < std::numeric_limits<qint32>::min()
-        || day > std::numeric_limits<qint32>::max())
+    if (day < std::numeric_limits<qint32>::min() || day > std::numeric_limits<qint32>::max())
         badValue(field, value, owner, "date");
     return day;
 }
@@ -442,8 +450,8 @@ Cell toCell(const FieldDef &field, const QVariant &value, const QString &owner)
     const bool isText = type == QMetaType::QString;
     const QString text = isText ? value.toString() : QString();
     // An empty text clears a non-text column, as assigning '' does in the toolkit.
-    if (isText && text.isEmpty() && storageOf(field.type) != Storage::Text
-        && field.type != FieldType::Bytes)
+    if (isText && text.isEmpty() && storageOf(field.type) != Storage::Text &&
+        field.type != FieldType::Bytes)
         return cell;
     cell.null = false;
     bool ok = true;
@@ -563,8 +571,8 @@ QVariant integerValue(const FieldDef &field, qint64 v)
     }
     if (isUnsigned64(field))
         return QVariant(quint64(v));
-    const bool wide = isIntegerWord(field.packetType) && typeSize(field.packetType) >= 4
-                      && !(typeCode(field.packetType) == CodeInt && typeSize(field.packetType) == 4);
+    const bool wide = isIntegerWord(field.packetType) && typeSize(field.packetType) >= 4 &&
+                      !(typeCode(field.packetType) == CodeInt && typeSize(field.packetType) == 4);
     if (!wide && v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
         return QVariant(int(v));
     return QVariant(v);
@@ -577,10 +585,12 @@ QString integerText(const FieldDef &field, qint64 v)
     return integerValue(field, v).toString();
 }
 
-QString realText(double v) { return QVariant(v).toString(); }
+QString realText(double v)
+{
+    return QVariant(v).toString();
+}
 
-Reader::Reader(const QByteArray &data, const QString &source)
-    : m_data(data), m_source(source)
+Reader::Reader(const QByteArray &data, const QString &source) : m_data(data), m_source(source)
 {
     In in{QByteArrayView(m_data), &m_source};
     if (m_data.size() < HeaderSize)
@@ -658,9 +668,10 @@ Reader::Reader(const QByteArray &data, const QString &source)
             if (param.name == "WIDTH" && isString && isIntegerWord(param.typeWord)) {
                 const qint64 width = readInteger(value, param.typeWord);
                 f.size = int(qBound(qint64(0), f.wide ? width / 2 : width, qint64(0xFFFF)));
-            } else if (param.name == "SUBTYPE" && f.type == FieldType::Bytes
-                       && isTextWord(param.typeWord)) {
-                const QByteArrayView sub = stripNuls(value.varying(typeSize(param.typeWord)), false);
+            } else if (param.name == "SUBTYPE" && f.type == FieldType::Bytes &&
+                       isTextWord(param.typeWord)) {
+                const QByteArrayView sub =
+                    stripNuls(value.varying(typeSize(param.typeWord)), false);
                 if (sub == "Text" || sub == "WideText") {
                     f.type = FieldType::Memo;
                     f.wide = sub == "WideText";
@@ -670,7 +681,8 @@ Reader::Reader(const QByteArray &data, const QString &source)
             } else if (param.name == "DISPLAYLABEL" && isTextWord(param.typeWord)) {
                 f.label = decode1252(stripNuls(value.varying(typeSize(param.typeWord)), false));
             } else if (param.name == "DISPLAYWIDTH" && isIntegerWord(param.typeWord)) {
-                f.displayWidth = int(qBound(qint64(0), readInteger(value, param.typeWord), qint64(0xFFFF)));
+                f.displayWidth =
+                    int(qBound(qint64(0), readInteger(value, param.typeWord), qint64(0xFFFF)));
             } else {
                 f.packetParams.append(m_data.sliced(param.begin, param.end - param.begin));
             }
@@ -688,8 +700,8 @@ Reader::Reader(const QByteArray &data, const QString &source)
             continue;
         }
         const quint32 tw = param.typeWord;
-        if (!(tw & Array) || (tw & (Varying | Unsupported)) || typeSize(tw) != 4
-            || (typeCode(tw) != CodeInt && typeCode(tw) != CodeUInt))
+        if (!(tw & Array) || (tw & (Varying | Unsupported)) || typeSize(tw) != 4 ||
+            (typeCode(tw) != CodeInt && typeCode(tw) != CodeUInt))
             fail(QStringLiteral("unsupported change log type word 0x%1")
                      .arg(tw, 8, 16, QLatin1Char('0')));
         In value{in.data, in.source, param.valuePos};
@@ -884,8 +896,7 @@ void Reader::readRows(Sink &sink) const
     }
 }
 
-QByteArray write(const QList<FieldDef> &fields, const QByteArray &packetParams,
-                 const Source &src)
+QByteArray write(const QList<FieldDef> &fields, const QByteArray &packetParams, const Source &src)
 {
     if (fields.size() > 0xFFFF)
         throw EDatabaseError(QStringLiteral("Too many columns for a data packet"));
@@ -989,8 +1000,8 @@ QByteArray write(const QList<FieldDef> &fields, const QByteArray &packetParams,
                 break;
             case FieldType::Float:
             case FieldType::DateTime: {
-                const double d = f.type == FieldType::Float ? src.real(r, c)
-                                                             : double(src.integer(r, c));
+                const double d =
+                    f.type == FieldType::Float ? src.real(r, c) : double(src.integer(r, c));
                 quint64 raw;
                 std::memcpy(&raw, &d, sizeof raw);
                 out.uint(raw, 8);
@@ -1011,8 +1022,8 @@ QByteArray write(const QList<FieldDef> &fields, const QByteArray &packetParams,
                     length = f.wide ? 2 : 1;
                 }
                 if (length > 0xFFFFFFFFLL)
-                    throw EDatabaseError(QStringLiteral("Field '%1' holds a value too long")
-                                             .arg(f.name));
+                    throw EDatabaseError(
+                        QStringLiteral("Field '%1' holds a value too long").arg(f.name));
                 for (int i = 0; i < plan.prefix; ++i)
                     out.bytes[at + i] = char((quint64(length) >> (8 * i)) & 0xFF);
                 break;

@@ -15,14 +15,14 @@ using namespace kvt;
 namespace {
 
 // The 208-byte reference packet: six columns of every fixed kind and a text, two rows.
-const QByteArray TestVector = QByteArray::fromHex(
-    "9619e0bd0100000018000000060002000000030000007a00044e414d45010049"
-    "0000000100055749445448020002001e00035154590400010000000000055052"
-    "494345080004000000000006414354495645020003000000000007534f4c445f"
-    "4f4e0400060000000000055354414d50080008000000000000000000000a4361"
-    "66e9206372e86d65030000000000000000000440010064460b0000d8022e3b08"
-    "cd420000011454656120262022626973637569747322203c323ef4ffffffadfa"
-    "5c6d454a934000000000ba4ca707cd42");
+const QByteArray TestVector =
+    QByteArray::fromHex("9619e0bd0100000018000000060002000000030000007a00044e414d45010049"
+                        "0000000100055749445448020002001e00035154590400010000000000055052"
+                        "494345080004000000000006414354495645020003000000000007534f4c445f"
+                        "4f4e0400060000000000055354414d50080008000000000000000000000a4361"
+                        "66e9206372e86d65030000000000000000000440010064460b0000d8022e3b08"
+                        "cd420000011454656120262022626973637569747322203c323ef4ffffffadfa"
+                        "5c6d454a934000000000ba4ca707cd42");
 
 FieldDef field(const QString &name, FieldType type, int size = 0)
 {
@@ -37,8 +37,8 @@ PacketTable testVectorTable()
 {
     PacketTable t;
     t.fields = {field("NAME", FieldType::String, 30), field("QTY", FieldType::Integer),
-                field("PRICE", FieldType::Float), field("ACTIVE", FieldType::Boolean),
-                field("SOLD_ON", FieldType::Date), field("STAMP", FieldType::DateTime)};
+                field("PRICE", FieldType::Float),     field("ACTIVE", FieldType::Boolean),
+                field("SOLD_ON", FieldType::Date),    field("STAMP", FieldType::DateTime)};
     t.rows.append({QStringLiteral("Café crème"), 3, 2.5, true, QDate(2024, 1, 31),
                    QDateTime(QDate(2024, 1, 31), QTime(10, 20, 30))});
     t.rows.append({QStringLiteral("Tea & \"biscuits\" <2>"), -12, 1234.5678, false, QVariant(),
@@ -141,8 +141,8 @@ private slots:
             << QVariantList{QString(300, QLatin1Char('x')), QStringLiteral("short")};
         FieldDef wide = field("W", FieldType::String, 10);
         wide.wide = true;
-        QTest::newRow("wide text") << wide
-                                   << QVariantList{QStringLiteral("中文 ç"), QString(""), QVariant()};
+        QTest::newRow("wide text")
+            << wide << QVariantList{QStringLiteral("中文 ç"), QString(""), QVariant()};
         QTest::newRow("memo") << field("M", FieldType::Memo)
                               << QVariantList{QString(70000, QLatin1Char('m')), QVariant()};
         FieldDef wideMemo = field("WM", FieldType::Memo);
@@ -261,11 +261,9 @@ private slots:
 
     void unknownParametersKeptVerbatim()
     {
-        const QByteArray decimals =
-            Bytes().name("DECIMALS").u(0x00010004, 4).u(2, 4).b;
+        const QByteArray decimals = Bytes().name("DECIMALS").u(0x00010004, 4).u(2, 4).b;
         const QByteArray lcid = Bytes().name("LCID").u(0x00010004, 4).u(1046, 4).b;
-        const QByteArray order =
-            Bytes().name("DEFAULT_ORDER").u(0x00820002, 4).u(1, 4).u(0, 2).b;
+        const QByteArray order = Bytes().name("DEFAULT_ORDER").u(0x00820002, 4).u(1, 4).u(0, 2).b;
         PacketTable t;
         t.fields = {field("V", FieldType::Float)};
         t.fields[0].packetParams = decimals;
@@ -288,9 +286,15 @@ private slots:
                                          .name("CHANGE_LOG")
                                          .u(0x00820004, 4)
                                          .u(9, 4)
-                                         .u(4, 4).u(1, 4).u(8, 4)
-                                         .u(6, 4).u(4, 4).u(8, 4)
-                                         .u(5, 4).u(0, 4).u(4, 4)
+                                         .u(4, 4)
+                                         .u(1, 4)
+                                         .u(8, 4)
+                                         .u(6, 4)
+                                         .u(4, 4)
+                                         .u(8, 4)
+                                         .u(5, 4)
+                                         .u(0, 4)
+                                         .u(4, 4)
                                          .b;
         Bytes p;
         p.raw(header(2, 6));
@@ -386,12 +390,10 @@ private slots:
         QTest::addColumn<QByteArray>("log");
         QTest::addColumn<int>("status");
         QTest::newRow("row outside the packet")
-            << Bytes().name("CHANGE_LOG").u(0x00820004, 4).u(3, 4).u(9, 4).u(1, 4).u(8, 4).b
-            << 0;
+            << Bytes().name("CHANGE_LOG").u(0x00820004, 4).u(3, 4).u(9, 4).u(1, 4).u(8, 4).b << 0;
         QTest::newRow("not triplets")
             << Bytes().name("CHANGE_LOG").u(0x00820004, 4).u(2, 4).u(1, 4).u(1, 4).b << 0;
-        QTest::newRow("not an array")
-            << Bytes().name("CHANGE_LOG").u(0x00020004, 4).u(2, 4).b << 0;
+        QTest::newRow("not an array") << Bytes().name("CHANGE_LOG").u(0x00020004, 4).u(2, 4).b << 0;
         QTest::newRow("unchanged without an earlier version") << QByteArray() << 2;
     }
 

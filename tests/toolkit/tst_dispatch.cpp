@@ -58,8 +58,8 @@ private slots:
         QTest::addColumn<QStringList>("shown");
         QTest::newRow("no error") << int(Raise::Nothing) << QStringList{};
         QTest::newRow("silent abort") << int(Raise::Abort) << QStringList{};
-        QTest::newRow("error text") << int(Raise::Exception)
-                                    << QStringList{QStringLiteral("Número de Cpf inválido.")};
+        QTest::newRow("error text")
+            << int(Raise::Exception) << QStringList{QStringLiteral("Número de Cpf inválido.")};
         QTest::newRow("data-set error")
             << int(Raise::Database) << QStringList{"cdsPais: Field 'CDPAIS' not found"};
         QTest::newRow("standard exception") << int(Raise::Std) << QStringList{"disk full"};

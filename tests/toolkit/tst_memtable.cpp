@@ -108,11 +108,9 @@ private slots:
             << And << QStringList{"NMCONSUMIDOR"} << QVariantList{"O'Neil"}
             << QStringList{"0002/13"};
         QTest::newRow("case-sensitive")
-            << And << QStringList{"NMCONSUMIDOR"} << QVariantList{"ana"}
-            << QStringList{"0001/12"};
-        QTest::newRow("integer by its text")
-            << And << QStringList{"QTPEDIDOS"} << QVariantList{"3"}
-            << QStringList{"0001/11", "0001/"};
+            << And << QStringList{"NMCONSUMIDOR"} << QVariantList{"ana"} << QStringList{"0001/12"};
+        QTest::newRow("integer by its text") << And << QStringList{"QTPEDIDOS"} << QVariantList{"3"}
+                                             << QStringList{"0001/11", "0001/"};
         QTest::newRow("integer text with a leading zero")
             << And << QStringList{"QTPEDIDOS"} << QVariantList{"03"} << QStringList{};
         QTest::newRow("integer given as a number")
@@ -195,14 +193,14 @@ private slots:
         QTest::addColumn<QVariantList>("values");
         QTest::addColumn<int>("row"); // -1: not found
 
-        QTest::newRow("two columns") << QStringList{"CDCLIENTE", "CDCONSUMIDOR"}
-                                     << QVariantList{"0002", "11"} << 2;
+        QTest::newRow("two columns")
+            << QStringList{"CDCLIENTE", "CDCONSUMIDOR"} << QVariantList{"0002", "11"} << 2;
         QTest::newRow("field names fold case")
             << QStringList{"cdcliente", "CdConsumidor"} << QVariantList{"0002", "13"} << 3;
-        QTest::newRow("case-sensitive value") << QStringList{"NMCONSUMIDOR"}
-                                              << QVariantList{"ANA"} << -1;
-        QTest::newRow("no partial match") << QStringList{"NMCONSUMIDOR"} << QVariantList{"Bru"}
-                                          << -1;
+        QTest::newRow("case-sensitive value")
+            << QStringList{"NMCONSUMIDOR"} << QVariantList{"ANA"} << -1;
+        QTest::newRow("no partial match")
+            << QStringList{"NMCONSUMIDOR"} << QVariantList{"Bru"} << -1;
         QTest::newRow("first of several") << QStringList{"QTPEDIDOS"} << QVariantList{3} << 0;
         QTest::newRow("all columns must match")
             << QStringList{"CDCLIENTE", "QTPEDIDOS"} << QVariantList{"0002", 3} << -1;
@@ -234,8 +232,8 @@ private slots:
 
     void missingDesignFieldKeepsPreviousContent()
     {
-        MemTable t("cdsPais", {stringField("CDPAIS", 4, "Código"),
-                               stringField("NMPAIS", 50, "Nome")});
+        MemTable t("cdsPais",
+                   {stringField("CDPAIS", 4, "Código"), stringField("NMPAIS", 50, "Nome")});
         t.loadFromPacket(packetOf({stringField("CDPAIS", 4), stringField("NMPAIS", 50)},
                                   {{"1058", "Brasil"}, {"0249", "Estados Unidos"}}));
         t.setRecNo(1);
@@ -350,6 +348,12 @@ private slots:
         t.createDataSet();
         QVERIFY(t.eof());
         QVERIFY(!errorOf([&] { t.fieldValue("CDTIPOVENDA"); }).isEmpty());
+        MemTable copy("cdsTipoVenda", t.designFields());
+        copy.loadFromPacket(t.toPacket()); // columns and no rows
+        QVERIFY(copy.active());
+        QCOMPARE(copy.fields().size(), 1);
+        QVERIFY(copy.isEmpty());
+        QVERIFY(copy.eof());
         t.appendRecord({"1"});
         t.close();
         QCOMPARE(t.recordCount(), 0);
@@ -365,9 +369,9 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString name = dir.filePath("Kvt_PaisEstado.cds");
-        MemTable out("cdsPais_Estado", {stringField("CDPAIS", 4, {}, true),
-                                        stringField("SGESTADO", 2, {}, true),
-                                        stringField("NMPAIS", 30, {}, true)});
+        MemTable out("cdsPais_Estado",
+                     {stringField("CDPAIS", 4, {}, true), stringField("SGESTADO", 2, {}, true),
+                      stringField("NMPAIS", 30, {}, true)});
         out.createDataSet();
         out.appendRecord({"1058", "SP", "Brasil"});
         out.appendRecord({"1058", "RJ", QVariant()});
