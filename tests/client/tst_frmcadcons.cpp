@@ -402,6 +402,8 @@ void TstFrmCadCons::tiposVenda()
     // Twice: the list is rebuilt, not appended to.
     form.BuscaTipoVenda();
     QCOMPARE(form.cdsTipoVenda.recordCount(), 7);
+    for (int i = 0; i < esperados.size(); ++i)
+        QCOMPARE(form.cdsTipoVenda.value(i, 0).toString(), esperados[i].first);
     for (const auto &[codigo, nome] : esperados) {
         QVERIFY(form.cdsTipoVenda.locate({QStringLiteral("CDTIPOVENDA")}, {codigo}));
         QCOMPARE(form.cdsTipoVenda.asString(QStringLiteral("NMTIPOVENDA")), nome);
