@@ -1,0 +1,153 @@
+#include "DbTool.h"
+
+#include "ConsumerGenerator.h"
+#include "DemoData.h"
+#include "ParametersFile.h"
+#include "ReferenceData.h"
+
+#include "db/Schema.h"
+#include "server/ConnectionString.h"
+#include "toolkit/Exceptions.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextStream>
+#include <QUuid>
+
+namespace kvt::db {
+
+namespace {
+
+// The module never creates a database file, so opening refuses a missing one; the tool is
+// where an embedded database is born.
+void createSqliteFile(const QString &connection)
+{
+    const ConnectionSpec spec = parseConnectionString(connection);
+    if (spec.driver != QLatin1String("QSQLITE") || QFileInfo::exists(spec.database))
+        return;
+    const QFileInfo info(spec.database);
+    QDir().mkpath(info.absolutePath());
+    QFile file(spec.database);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Exception(QStringLiteral("cannot create %1: %2").arg(spec.database, file.errorString()));
+}
+
+// A million rows: with the default page cache SQLite spills the key index to disk over and
+// over (measured: a quarter slower). Only speed is at stake, so a refusal is just reported.
+void tuneForBulkInsert(QSqlDatabase &db, QTextStream &out)
+{
+    if (db.driver()->dbmsType() != QSqlDriver::SQLite)
+        return;
+    QSqlQuery pragma(db);
+    if (!pragma.exec(QStringLiteral("PRAGMA cache_size = -262144"))) // 256 MiB
+        out << "Page cache left as it was: " << pragma.lastError().text() << Qt::endl;
+}
+
+bool loadData(QSqlDatabase &db, const DbToolOptions &options, QTextStream &out, QString &error)
+{
+    ReferenceData ref;
+    if (!ref.load(error))
+        return false;
+    const qint64 consumers = options.consumers >= 0 ? options.consumers
+                             : options.demo          ? kDemoConsumers
+                                                     : 0;
+    if (!options.demo && consumers == 0)
+        return true;
+
+    tuneForBulkInsert(db, out);
+    if (!db.transaction()) {
+        error = db.lastError().text();
+        return false;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    bool ok = !options.demo || insertDemoData(db, ref, error);
+    if (ok && options.demo) {
+        out << "Demo data: " << ref.estados.size() << " states, " << ref.municipios.size()
+            << " municipalities, " << ref.bairros.size() << " neighbourhoods, " << ref.ceps.size()
+            << " postal codes" << Qt::endl;
+    }
+    if (ok)
+        ok = insertConsumers(db, ref, consumers, options.seed, error);
+    if (ok && !db.commit()) {
+        error = db.lastError().text();
+        ok = false;
+    }
+    if (!ok) {
+        db.rollback();
+        return false;
+    }
+    out << "Consumers: " << consumers << " (seed " << options.seed << ") in "
+        << timer.elapsed() << " ms" << Qt::endl;
+    return true;
+}
+
+// Removes the named connection however the work on it ends.
+class ConnectionName
+{
+public:
+    ConnectionName() : m_name(QStringLiteral("kvt-db-") + QUuid::createUuid().toString()) { }
+    ~ConnectionName()
+    {
+        if (QSqlDatabase::contains(m_name))
+            QSqlDatabase::removeDatabase(m_name);
+    }
+    ConnectionName(const ConnectionName &) = delete;
+    ConnectionName &operator=(const ConnectionName &) = delete;
+    const QString &name() const { return m_name; }
+
+private:
+    QString m_name;
+};
+
+} // namespace
+
+int runDbTool(const DbToolOptions &options, QTextStream &out, QTextStream &err)
+{
+    const bool wantsDatabase = options.create || options.demo || options.consumers >= 0;
+    if (!wantsDatabase && options.parametersDir.isEmpty()) {
+        err << "Nothing to do: give --create, --demo, --consumers or --parameters-file." << Qt::endl;
+        return 2;
+    }
+    try {
+        if (wantsDatabase) {
+            if (options.connection.isEmpty()) {
+                err << "--connection is required." << Qt::endl;
+                return 2;
+            }
+            const ConnectionName connection;
+            QString error;
+            bool ok = true;
+            {
+                if (options.create)
+                    createSqliteFile(options.connection);
+                QSqlDatabase db = openDatabase(options.connection, connection.name());
+                if (options.create) {
+                    createSchema(db);
+                    out << "Schema created." << Qt::endl;
+                }
+                ok = loadData(db, options, out, error);
+            }
+            if (!ok) {
+                err << error << Qt::endl;
+                return 1;
+            }
+        }
+        if (!options.parametersDir.isEmpty()) {
+            const QString fileName = writeParametersFile(options.parametersDir);
+            out << "Parameters file: " << fileName << Qt::endl;
+        }
+    } catch (const Exception &e) {
+        err << e.message() << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace kvt::db

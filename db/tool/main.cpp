@@ -1,0 +1,67 @@
+#include "DbTool.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("kvt-db"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Creates the consumer registration tables, loads the demo data, generates consumers and "
+        "writes the demo terminal's parameters file."));
+    parser.addHelpOption();
+    const QCommandLineOption connection(
+        QStringLiteral("connection"),
+        QStringLiteral("Connection string, e.g. driver=QSQLITE;database=/path/kvt.db."),
+        QStringLiteral("STRING"));
+    const QCommandLineOption create(QStringLiteral("create"),
+                                    QStringLiteral("Create the tables (and a missing SQLite file)."));
+    const QCommandLineOption demo(
+        QStringLiteral("demo"),
+        QStringLiteral("Load the reference data, clients and branches of the demo, and %1 "
+                       "consumers unless --consumers says otherwise.")
+            .arg(kvt::db::kDemoConsumers));
+    const QCommandLineOption consumers(QStringLiteral("consumers"),
+                                       QStringLiteral("Generate N consumers."), QStringLiteral("N"));
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("Seed of the generated consumers (default 1)."),
+                                  QStringLiteral("S"), QStringLiteral("1"));
+    const QCommandLineOption parameters(
+        QStringLiteral("parameters-file"),
+        QStringLiteral("Write DIR/PARAMETROSZET.CDS for the demo branch."), QStringLiteral("DIR"));
+    parser.addOptions({connection, create, demo, consumers, seed, parameters});
+    parser.process(app);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (!parser.positionalArguments().isEmpty()) {
+        err << "Unexpected argument: " << parser.positionalArguments().first() << Qt::endl;
+        return 2;
+    }
+
+    kvt::db::DbToolOptions options;
+    options.connection = parser.value(connection);
+    options.create = parser.isSet(create);
+    options.demo = parser.isSet(demo);
+    bool ok = true;
+    if (parser.isSet(consumers)) {
+        options.consumers = parser.value(consumers).toLongLong(&ok);
+        if (!ok || options.consumers < 0) {
+            err << "--consumers needs a count of zero or more." << Qt::endl;
+            return 2;
+        }
+    }
+    options.seed = parser.value(seed).toULongLong(&ok);
+    if (!ok) {
+        err << "--seed needs a non-negative integer." << Qt::endl;
+        return 2;
+    }
+    options.parametersDir = parser.value(parameters);
+    return kvt::db::runDbTool(options, out, err);
+}
