@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -21,7 +22,6 @@ namespace {
 constexpr int FrameColour = 2907084;
 constexpr int RowHeight = 40; // a row a finger can hit
 constexpr int MaxColumnChars = 40;
-const QColor DefaultSelection(250, 205, 180);
 
 // The magnifying glass beside the search line, as on the form's list buttons.
 class SearchMark : public QWidget
@@ -90,6 +90,7 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
     m_view->horizontalHeader()->setSectionsClickable(false);
     m_view->horizontalHeader()->setHighlightSections(false);
     m_view->horizontalHeader()->setMinimumHeight(RowHeight);
+    m_view->verticalScrollBar()->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: 30px; }"));
     connect(m_view, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &index) { kvt::dispatch([&] { choose(index.row()); }); });
     applyColours(cores);
@@ -132,12 +133,13 @@ void PesquisaDialog::applyColours(const PesquisaCores &cores)
     const QColor head = colourOr(cores.cabecalho, kvt::tcolor(FrameColour));
     const QColor headText = colourOr(cores.textoCabecalho, Qt::white);
     m_view->horizontalHeader()->setStyleSheet(
-        QStringLiteral("QHeaderView::section { background-color: %1; color: %2; font-weight: bold;"
-                       " padding: 4px; border: none; border-right: 1px solid white; }")
+        QStringLiteral(
+            "QHeaderView::section { background-color: %1; color: %2; font-weight: bold;"
+            " font-size: 18px; padding: 4px; border: none; border-right: 1px solid white; }")
             .arg(head.name(), headText.name()));
 
     QPalette pal = m_view->palette();
-    pal.setColor(QPalette::Highlight, colourOr(cores.selecao, DefaultSelection));
+    pal.setColor(QPalette::Highlight, colourOr(cores.selecao, QColor(250, 205, 180)));
     pal.setColor(QPalette::HighlightedText, colourOr(cores.textoSelecao, Qt::black));
     m_view->setPalette(pal);
 }
@@ -145,14 +147,16 @@ void PesquisaDialog::applyColours(const PesquisaCores &cores)
 void PesquisaDialog::sizeColumns()
 {
     const QFontMetrics fm(m_view->font());
+    // Codes are digits, wider than the average letter.
+    const int charWidth = std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0')));
     const QList<kvt::FieldDef> &fields = m_tabela.fields();
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const kvt::FieldDef &f = fields.at(m_model->fieldOfColumn(column));
         int chars = f.displayWidth > 0 ? f.displayWidth : std::min(f.size, MaxColumnChars);
         if (chars <= 0)
             chars = 12;
-        const int width = std::max(chars * fm.averageCharWidth() + 16,
-                                   fm.horizontalAdvance(f.displayLabel()) + 24);
+        const int width =
+            std::max(chars * charWidth + 16, fm.horizontalAdvance(f.displayLabel()) + 24);
         m_view->setColumnWidth(column, width);
     }
 }

@@ -157,7 +157,8 @@ void PictureButton::paintEvent(QPaintEvent *)
     p.setClipRect(textRect);
     p.setPen(m_fontColor);
     p.setFont(font());
-    p.drawText(textRect, Qt::AlignCenter, shown);
+    // A line too wide for the face wraps at a blank rather than losing its ends.
+    p.drawText(textRect, Qt::AlignCenter | Qt::TextWordWrap, shown);
 }
 
 ListButton::ListButton(QWidget *parent) : PictureButton(parent)
