@@ -14,13 +14,6 @@
 #include <QTest>
 #include <QUuid>
 
-#include <memory>
-
-// Runs a statement and fails the test with the driver's text when it does not run.
-#define EXEC_OR_FAIL(query, text)                                                                 \
-    QVERIFY2((query).exec(text), qPrintable(QString(text) + QLatin1String(": ")                    \
-                                            + (query).lastError().text()))
-
 namespace {
 
 // A database of its own for one test: a SQLite file that does not exist yet (the tool creates
