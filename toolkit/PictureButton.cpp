@@ -1,6 +1,6 @@
 #include "PictureButton.h"
 
-#include "Colors.h"
+#include "ButtonFace.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -10,9 +10,7 @@
 namespace kvt {
 
 namespace {
-constexpr int DisabledFace = 13421772;
 constexpr int FrameColour = 2907084;
-constexpr int PressedDarkness = 125;
 constexpr int Radius = 8;
 constexpr int PictureMargin = 4; // around a picture that fills the face
 
@@ -127,15 +125,8 @@ void PictureButton::setFontColor(const QColor &color)
 void PictureButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-
-    QColor face = isEnabled() ? m_faceColor : tcolor(DisabledFace);
-    if (isDown())
-        face = face.darker(PressedDarkness);
+    paintButtonFace(p, *this, m_faceColor, Radius);
     const QRectF r = QRectF(rect());
-    p.setPen(Qt::NoPen);
-    p.setBrush(face);
-    p.drawRoundedRect(r, Radius, Radius);
 
     const QStringList lines = caption().split(QLatin1Char('\n'));
     const QString shown = lines.mid(0, 2).join(QLatin1Char('\n'));

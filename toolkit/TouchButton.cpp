@@ -1,15 +1,10 @@
 #include "TouchButton.h"
 
-#include "Colors.h"
+#include "ButtonFace.h"
 
 #include <QPainter>
 
 namespace kvt {
-
-namespace {
-constexpr int DisabledFace = 13421772;
-constexpr int PressedDarkness = 125; // percent: clearly darker while the finger is down
-} // namespace
 
 TouchButton::TouchButton(QWidget *parent) : QAbstractButton(parent)
 {
@@ -45,16 +40,8 @@ QSize TouchButton::sizeHint() const
 void TouchButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-
-    QColor face = isEnabled() ? m_faceColor : tcolor(DisabledFace);
-    if (isDown())
-        face = face.darker(PressedDarkness);
-
+    paintButtonFace(p, *this, m_faceColor, m_radius);
     const QRectF r = QRectF(rect());
-    p.setPen(Qt::NoPen);
-    p.setBrush(face);
-    p.drawRoundedRect(r, m_radius, m_radius);
 
     if (caption().isEmpty())
         return;
