@@ -14,6 +14,12 @@ class QLabel;
 // Design-time data of the registration form, shared by its source files.
 namespace cadcons {
 
+// The form's colours, as the system stores them (see kvt::tcolor).
+constexpr int kCorMoldura = 2907084;           // frames and the form's own border
+constexpr int kCorBorda = 15391193;            // field borders; also the keyboard panels
+constexpr int kCorPainelConsumidor = 14941679; // face of the consumer area
+constexpr int kCorConfirmar = 6610210;         // the Confirmar button
+
 // The columns a table of the form has at design time; empty for tables that take whatever
 // their packet or file brings.
 QList<kvt::FieldDef> colunasProjeto(const QString &tabela);

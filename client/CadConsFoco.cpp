@@ -1,12 +1,10 @@
+#include "CadConsDados.h"
 #include "Cli_Kvt04410.h"
-
 #include "toolkit/Colors.h"
 #include "toolkit/RoundShape.h"
 #include "toolkit/TouchButton.h"
 
 namespace {
-
-constexpr int kCorBorda = 15391193;
 
 // Field 8's border is a button, every other one a shape.
 void pintaBorda(QWidget *borda, const QColor &cor)
@@ -21,7 +19,7 @@ void pintaBorda(QWidget *borda, const QColor &cor)
 
 void TfrmCadCons::VoltaCor()
 {
-    const QColor cor = kvt::tcolor(kCorBorda);
+    const QColor cor = kvt::tcolor(cadcons::kCorBorda);
     for (int numero = 1; numero <= kNumCampos; ++numero)
         pintaBorda(borda(numero), cor);
 }

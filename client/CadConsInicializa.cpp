@@ -1,5 +1,5 @@
+#include "CadConsDados.h"
 #include "Cli_Kvt04410.h"
-
 #include "host/HostZet.h"
 #include "server/Srv_Kvt04410.h"
 #include "toolkit/Colors.h"
@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr int kCorTeclado = 15391193;
 constexpr int kLarguraJanela = 800;
 constexpr int kAlturaJanela = 600;
 
@@ -227,7 +226,7 @@ void TfrmCadCons::leParametros()
     if (EmptyString(stCdCliente))
         stCdCliente = texto("CDCLIENTE");
 
-    const QColor cor = kvt::tcolor(kCorTeclado);
+    const QColor cor = kvt::tcolor(cadcons::kCorBorda);
     pintaFundo(panTeclado, cor);
     pintaFundo(panOutros, cor);
 }

@@ -13,10 +13,10 @@
 
 namespace {
 
-constexpr int kCorMoldura = 2907084;
-constexpr int kCorBorda = 15391193;
-constexpr int kCorPainelConsumidor = 14941679;
-constexpr int kCorConfirmar = 6610210;
+using cadcons::kCorBorda;
+using cadcons::kCorConfirmar;
+using cadcons::kCorMoldura;
+using cadcons::kCorPainelConsumidor;
 const QColor kPrata(192, 192, 192);
 const QColor kCinza(128, 128, 128);
 

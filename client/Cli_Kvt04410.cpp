@@ -14,12 +14,6 @@ TfrmCadCons *frmCadCons = nullptr;
 QString stDigital;
 QString stDigital2;
 
-namespace {
-
-constexpr int kCorMoldura = 2907084;
-
-} // namespace
-
 TfrmCadCons::TfrmCadCons(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       cdsPais(QStringLiteral("cdsPais"), cadcons::colunasProjeto(QStringLiteral("cdsPais"))),
@@ -100,7 +94,7 @@ void TfrmCadCons::paintEvent(QPaintEvent *event)
 {
     QDialog::paintEvent(event);
     QPainter painter(this);
-    QPen caneta(kvt::tcolor(kCorMoldura));
+    QPen caneta(kvt::tcolor(cadcons::kCorMoldura));
     caneta.setWidth(2);
     caneta.setJoinStyle(Qt::MiterJoin);
     painter.setPen(caneta);
