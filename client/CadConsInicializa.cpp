@@ -63,16 +63,14 @@ QPoint windowOrigin(const QRect &screen, const QSize &window, const QPoint &curr
 
 void TfrmCadCons::InicializaForm(const QVariantList &arParams)
 {
-    const QVariantList parametros = arParams;
-
     if (!rdmInsereConsumidor)
         rdmInsereConsumidor = new TrdmInsereConsumidor();
     rdmInsereConsumidor->connectDatabase();
 
-    stCdCliente = paramText(parametros, 0);
-    stConsumidor = paramText(parametros, 1);
-    stTelefone = paramText(parametros, 2);
-    stModo = paramText(parametros, 3);
+    stCdCliente = paramText(arParams, 0);
+    stConsumidor = paramText(arParams, 1);
+    stTelefone = paramText(arParams, 2);
+    stModo = paramText(arParams, 3);
 
     resize(kLarguraJanela, kAlturaJanela);
     if (const QScreen *tela = QGuiApplication::primaryScreen()) {

@@ -36,9 +36,9 @@ struct ScreenCleanup
     }
 };
 
-QString criaTela(QVariantList arParams, QVariant &oleRetorno)
+// arParams is the call's own copy: the host's array is never changed.
+QString criaTela(const QVariantList &arParams, QVariant &oleRetorno)
 {
-    const QVariantList params = arParams;
     QString result;
     // A template captured for one consumer must never be saved with another.
     stDigital.clear();
@@ -46,7 +46,7 @@ QString criaTela(QVariantList arParams, QVariant &oleRetorno)
     try {
         ScreenCleanup cleanup;
         frmCadCons = new TfrmCadCons();
-        frmCadCons->InicializaForm(params);
+        frmCadCons->InicializaForm(arParams);
         frmCadCons->exec();
         if (!frmCadCons->stConsumidor.isEmpty())
             storeConsumer(oleRetorno, frmCadCons->stConsumidor);
@@ -72,7 +72,7 @@ extern "C" {
 
 Q_DECL_EXPORT QString CriaTelaKvt04410(QVariantList arParams, QVariant &oleRetorno)
 {
-    return criaTela(std::move(arParams), oleRetorno);
+    return criaTela(arParams, oleRetorno);
 }
 
 Q_DECL_EXPORT void Initialize()
@@ -97,6 +97,6 @@ Q_DECL_EXPORT const PackageInfo *GetPackageInfoTable()
 namespace Kvt04410 {
 Q_DECL_EXPORT QString CriaTelaKvt04410(QVariantList arParams, QVariant &oleRetorno)
 {
-    return criaTela(std::move(arParams), oleRetorno);
+    return criaTela(arParams, oleRetorno);
 }
 } // namespace Kvt04410
