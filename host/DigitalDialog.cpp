@@ -1,6 +1,5 @@
 #include "DigitalDialog.h"
 
-#include "toolkit/Colors.h"
 #include "toolkit/TouchButton.h"
 
 #include <QHBoxLayout>
@@ -10,7 +9,6 @@
 #include <QVariant>
 
 namespace {
-constexpr int FrameColour = 2907084;
 constexpr int TemplateBytes = 256;
 
 QString makeTemplate()
@@ -35,7 +33,7 @@ DigitalDialog::DigitalDialog(const QString &nome, QWidget *parent) : TouchDialog
     name->setFont(big);
     name->setMinimumHeight(90);
 
-    kvt::TouchButton *capturar = makeButton(QStringLiteral("Capturar"), kvt::tcolor(FrameColour));
+    kvt::TouchButton *capturar = makeButton(QStringLiteral("Capturar"), frameColour());
     kvt::TouchButton *cancelar = makeButton(QStringLiteral("Cancelar"), QColor(128, 128, 128));
     capturar->setObjectName(QStringLiteral("capturar"));
     cancelar->setObjectName(QStringLiteral("cancelar"));

@@ -12,7 +12,6 @@
 #include <QVBoxLayout>
 
 namespace {
-constexpr int FrameColour = 2907084;
 constexpr int FrameWidth = 2;
 constexpr int MessageWidth = 540;
 
@@ -65,6 +64,17 @@ TouchDialog::TouchDialog(QWidget *parent) : QDialog(parent, Qt::Dialog | Qt::Fra
     setFocusPolicy(Qt::StrongFocus); // keys reach the dialog itself; its buttons take no focus
 }
 
+QColor TouchDialog::frameColour()
+{
+    return kvt::tcolor(2907084);
+}
+
+QWidget *TouchDialog::topWindow()
+{
+    QWidget *parent = QApplication::activeModalWidget();
+    return parent ? parent : QApplication::activeWindow();
+}
+
 kvt::TouchButton *TouchDialog::makeButton(const QString &caption, const QColor &face)
 {
     auto *button = new kvt::TouchButton(this);
@@ -83,7 +93,7 @@ void TouchDialog::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
-    p.setPen(QPen(kvt::tcolor(FrameColour), FrameWidth));
+    p.setPen(QPen(frameColour(), FrameWidth));
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
 }
@@ -173,9 +183,6 @@ void showMensagemDialog(const QString &texto, int tipo)
         qWarning().noquote() << "Mensagem:" << texto;
         return;
     }
-    QWidget *parent = QApplication::activeModalWidget();
-    if (!parent)
-        parent = QApplication::activeWindow();
-    MensagemDialog dialog(texto, tipo, parent);
+    MensagemDialog dialog(texto, tipo, TouchDialog::topWindow());
     dialog.exec();
 }

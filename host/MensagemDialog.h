@@ -19,6 +19,12 @@ class HOSTZET_EXPORT TouchDialog : public QDialog
 public:
     explicit TouchDialog(QWidget *parent = nullptr);
 
+    // The frame colour of the host's dialogs, also their main button and marks.
+    static QColor frameColour();
+    // What a host dialog opens over: the modal window on top (the form, or a message above
+    // it), else the active window.
+    static QWidget *topWindow();
+
 protected:
     kvt::TouchButton *makeButton(const QString &caption, const QColor &face);
     void paintEvent(QPaintEvent *event) override;

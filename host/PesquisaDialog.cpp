@@ -19,7 +19,6 @@
 #include <algorithm>
 
 namespace {
-constexpr int FrameColour = 2907084;
 constexpr int RowHeight = 40; // a row a finger can hit
 constexpr int MaxColumnChars = 40;
 
@@ -34,7 +33,7 @@ protected:
     {
         QPainter p(this);
         kvt::paintPicture(p, QRectF(rect()).adjusted(4, 4, -4, -4), kvt::Picture::Magnifier,
-                          kvt::tcolor(FrameColour));
+                          TouchDialog::frameColour());
     }
 };
 
@@ -90,13 +89,14 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
     m_view->horizontalHeader()->setSectionsClickable(false);
     m_view->horizontalHeader()->setHighlightSections(false);
     m_view->horizontalHeader()->setMinimumHeight(RowHeight);
-    m_view->verticalScrollBar()->setStyleSheet(QStringLiteral("QScrollBar:vertical { width: 30px; }"));
+    m_view->verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { width: 30px; }"));
     connect(m_view, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &index) { kvt::dispatch([&] { choose(index.row()); }); });
     applyColours(cores);
     sizeColumns();
 
-    kvt::TouchButton *ok = makeButton(QStringLiteral("OK"), kvt::tcolor(FrameColour));
+    kvt::TouchButton *ok = makeButton(QStringLiteral("OK"), frameColour());
     kvt::TouchButton *cancel = makeButton(QStringLiteral("Cancelar"), QColor(128, 128, 128));
     connect(ok, &kvt::TouchButton::clicked, this,
             [this] { kvt::dispatch([&] { enterPressed(); }); });
@@ -130,7 +130,7 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
 
 void PesquisaDialog::applyColours(const PesquisaCores &cores)
 {
-    const QColor head = colourOr(cores.cabecalho, kvt::tcolor(FrameColour));
+    const QColor head = colourOr(cores.cabecalho, frameColour());
     const QColor headText = colourOr(cores.textoCabecalho, Qt::white);
     m_view->horizontalHeader()->setStyleSheet(
         QStringLiteral(
