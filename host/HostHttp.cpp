@@ -126,9 +126,8 @@ QVariant request(const QString &url, const QString &formato, const QString &meto
     if (!validVerb(verb))
         return answer(kStatusUnknown, QStringLiteral("Método HTTP inválido: %1").arg(metodo));
 
-    if (corpo && !corpo->isOpen() && !corpo->open(QIODevice::ReadOnly))
-        return answer(kStatusUnknown, QStringLiteral("O corpo da requisição não pode ser lido."));
-    if (corpo && !corpo->isReadable())
+    // A caller's body may come closed; open it for reading like the output streams for writing.
+    if (corpo && ((!corpo->isOpen() && !corpo->open(QIODevice::ReadOnly)) || !corpo->isReadable()))
         return answer(kStatusUnknown, QStringLiteral("O corpo da requisição não pode ser lido."));
 
     QNetworkRequest networkRequest(target);
