@@ -2,6 +2,7 @@
 
 #include "KeyNames.h"
 
+#include "host/DigitalDialog.h"
 #include "host/HostZet.h"
 #include "host/ScreenServices.h"
 #include "toolkit/DataSet.h"
@@ -85,9 +86,8 @@ void Replay::install()
         return false;
     };
     DigitalConsumidor = [this](int, int, const QString &, QVariant &retorno) {
-        const QStringList templates =
-            m_fingerprints.isEmpty() ? QStringList{QString(), QString()} : m_fingerprints.dequeue();
-        retorno = QVariantList{templates.value(0), templates.value(1)};
+        fillDigitalRetorno(retorno,
+                           m_fingerprints.isEmpty() ? QStringList{} : m_fingerprints.dequeue());
     };
     RelFiscais = [this] { m_out << "FISCAL" << Qt::endl; };
 }
