@@ -212,6 +212,27 @@ const TeclaFigura kTeclasFigura[] = {
 };
 // clang-format on
 
+// The field-border colour around a control's rectangle.
+kvt::RoundShape *criaBorda(QWidget *pai, const char *nome, const QRect &rectCampo)
+{
+    auto *borda = cria<kvt::RoundShape>(pai, nome, rectCampo.adjusted(-2, -2, 2, 2));
+    borda->setBrushColor(kvt::tcolor(kCorBorda));
+    return borda;
+}
+
+// A silver field in bold black text; the tag is the field number, 0 for a name display.
+kvt::TouchButton *criaCampo(QWidget *pai, const char *nome, const QRect &rect, int fonte, int tag,
+                            int ordemDump)
+{
+    auto *campo = cria<kvt::TouchButton>(pai, nome, rect);
+    campo->setFaceColor(kPrata);
+    campo->setFontColor(Qt::black);
+    campo->setFont(arial(fonte, true));
+    campo->setTag(tag);
+    campo->setProperty("kvtDumpOrder", ordemDump);
+    return campo;
+}
+
 void estiloTecla(kvt::TouchButton *b, int fonte)
 {
     b->setFaceColor(kCinza);
@@ -224,7 +245,6 @@ void estiloTecla(kvt::TouchButton *b, int fonte)
 void TfrmCadCons::criaControles()
 {
     const QColor branco(Qt::white);
-    const QColor corBorda = kvt::tcolor(kCorBorda);
     const QColor fundoConsumidor = kvt::tcolor(kCorPainelConsumidor);
 
     // Areas first, so that everything placed on them is drawn above.
@@ -237,16 +257,13 @@ void TfrmCadCons::criaControles()
 
     for (const cadcons::CampoForm &c : cadcons::camposForm()) {
         QWidget *pai = c.numero <= 10 ? static_cast<QWidget *>(panConsumidor) : this;
-        const QRect rectBorda = c.rect.adjusted(-2, -2, 2, 2);
         QWidget *borda = nullptr;
         if (c.borda) {
-            auto *shape = cria<kvt::RoundShape>(pai, c.nomeBorda, rectBorda);
-            shape->setBrushColor(corBorda);
-            this->*c.borda = shape;
-            borda = shape;
+            this->*c.borda = criaBorda(pai, c.nomeBorda, c.rect);
+            borda = this->*c.borda;
         } else {
-            auto *botao = cria<kvt::TouchButton>(pai, c.nomeBorda, rectBorda);
-            botao->setFaceColor(corBorda);
+            auto *botao = cria<kvt::TouchButton>(pai, c.nomeBorda, c.rect.adjusted(-2, -2, 2, 2));
+            botao->setFaceColor(kvt::tcolor(kCorBorda));
             blsBorda8 = botao;
             borda = botao;
         }
@@ -258,12 +275,8 @@ void TfrmCadCons::criaControles()
         rotulo->setWordWrap(true);
         this->*c.rotulo = rotulo;
 
-        auto *campo = cria<kvt::TouchButton>(pai, c.nomeCampo, c.rect);
-        campo->setFaceColor(kPrata);
-        campo->setFontColor(Qt::black);
-        campo->setFont(arial(c.numero == 10 ? 12 : 15, true));
-        campo->setTag(c.numero);
-        campo->setProperty("kvtDumpOrder", c.numero);
+        auto *campo =
+            criaCampo(pai, c.nomeCampo, c.rect, c.numero == 10 ? 12 : 15, c.numero, c.numero);
         this->*c.campo = campo;
 
         m_campos[c.numero] = campo;
@@ -271,16 +284,8 @@ void TfrmCadCons::criaControles()
     }
 
     for (const NomeExibido &n : kNomes) {
-        auto *borda = cria<kvt::RoundShape>(this, n.nomeBorda, n.rect.adjusted(-2, -2, 2, 2));
-        borda->setBrushColor(corBorda);
-        this->*n.borda = borda;
-        auto *campo = cria<kvt::TouchButton>(this, n.nome, n.rect);
-        campo->setFaceColor(kPrata);
-        campo->setFontColor(Qt::black);
-        campo->setFont(arial(15, true));
-        campo->setTag(0);
-        campo->setProperty("kvtDumpOrder", n.ordemDump);
-        this->*n.controle = campo;
+        this->*n.borda = criaBorda(this, n.nomeBorda, n.rect);
+        this->*n.controle = criaCampo(this, n.nome, n.rect, 15, 0, n.ordemDump);
     }
 
     for (const BotaoLista &l : kListas) {
