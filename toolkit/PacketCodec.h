@@ -46,6 +46,8 @@ QString realText(double v);
 int encode1252(char16_t c);
 void decode1252(const char *data, qsizetype size, QChar *out);
 QString decode1252(QByteArrayView bytes);
+// `chars` characters from 2 × chars bytes.
+void decodeUtf16le(const char *data, qsizetype chars, QChar *out);
 QString decodeUtf16le(QByteArrayView bytes);
 
 class Sink
@@ -90,7 +92,8 @@ private:
     [[noreturn]] void fail(const QString &what) const;
     qsizetype skipRow(qsizetype pos, qint64 *valueBytes = nullptr) const;
     qsizetype valuePos(int row, int field, int *status) const;
-    void emitValue(Sink &sink, int field, qsizetype pos) const;
+    // Hands the value at `pos` to the sink; returns the position after it.
+    qsizetype emitValue(Sink &sink, int field, qsizetype pos) const;
 
     const QByteArray &m_data;
     QString m_source;

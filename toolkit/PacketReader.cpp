@@ -245,7 +245,7 @@ qsizetype Reader::valuePos(int row, int field, int *status) const
     return -1;
 }
 
-void Reader::emitValue(Sink &sink, int field, qsizetype pos) const
+qsizetype Reader::emitValue(Sink &sink, int field, qsizetype pos) const
 {
     In in{QByteArrayView(m_data), &m_source, pos};
     const Column &c = m_columns[size_t(field)];
@@ -253,19 +253,19 @@ void Reader::emitValue(Sink &sink, int field, qsizetype pos) const
     switch (f.type) {
     case FieldType::Integer:
         sink.setInteger(field, readInteger(in, c.typeWord));
-        return;
+        break;
     case FieldType::Boolean:
         sink.setInteger(field, in.uint(c.fixedSize) != 0 ? 1 : 0);
-        return;
+        break;
     case FieldType::Date:
         sink.setInteger(field, qint32(in.u32()));
-        return;
+        break;
     case FieldType::Time: {
         const quint32 ms = in.u32();
         if (ms >= DayMs)
             fail(QStringLiteral("column '%1' holds the time %2 ms").arg(f.name).arg(ms));
         sink.setInteger(field, ms);
-        return;
+        break;
     }
     case FieldType::Float:
     case FieldType::DateTime: {
@@ -274,22 +274,23 @@ void Reader::emitValue(Sink &sink, int field, qsizetype pos) const
         std::memcpy(&d, &raw, sizeof d);
         if (f.type == FieldType::Float) {
             sink.setReal(field, d);
-            return;
+            break;
         }
         // Dates of this toolkit stay far below 2^53 ms; anything else is a corrupt value.
         if (!std::isfinite(d) || std::fabs(d) > 9.0e15)
             fail(QStringLiteral("column '%1' holds an invalid date-time").arg(f.name));
         sink.setInteger(field, qint64(std::llround(d)));
-        return;
+        break;
     }
     case FieldType::String:
     case FieldType::Memo:
         sink.setText(field, stripNuls(in.varying(c.prefix), f.wide), f.wide);
-        return;
+        break;
     case FieldType::Bytes:
         sink.setBytes(field, in.varying(c.prefix));
-        return;
+        break;
     }
+    return in.pos;
 }
 
 int Reader::visibleRowCount() const
@@ -311,12 +312,7 @@ void Reader::readRows(Sink &sink) const
         for (int f = 0; f < fieldCount; ++f) {
             const int s = (uchar(flags[f / 4]) >> (2 * (f % 4))) & 0x3;
             if (s == 0) {
-                emitValue(sink, f, in.pos);
-                const Column &c = m_columns[size_t(f)];
-                if (c.fixedSize)
-                    in.take(c.fixedSize);
-                else
-                    in.varying(c.prefix);
+                in.pos = emitValue(sink, f, in.pos);
                 continue;
             }
             if (!(s & 2)) {
