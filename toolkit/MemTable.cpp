@@ -210,6 +210,16 @@ bool matches(const Column &col, size_t row, const Match &m)
     return false;
 }
 
+// Empty columns for the definitions.
+std::vector<Column> columnsFor(const QList<FieldDef> &defs)
+{
+    std::vector<Column> cols;
+    cols.reserve(size_t(defs.size()));
+    for (const FieldDef &f : defs)
+        cols.emplace_back(f);
+    return cols;
+}
+
 QString prefixed(const QString &owner, const QString &text)
 {
     return owner.isEmpty() ? text : owner + QStringLiteral(": ") + text;
@@ -265,13 +275,10 @@ public:
             c.chars.resize(qMax(at + length, c.chars.size() * 2));
         }
         QChar *out = c.chars.data() + at;
-        if (wide) {
-            const uchar *p = reinterpret_cast<const uchar *>(raw.data());
-            for (qsizetype i = 0; i < length; ++i)
-                out[i] = QChar(char16_t(p[2 * i] | (p[2 * i + 1] << 8)));
-        } else {
+        if (wide)
+            packet::decodeUtf16le(raw.data(), length, out);
+        else
             packet::decode1252(raw.data(), length, out);
-        }
         m_used[size_t(field)] = at + length;
         c.nulls.push_back(false);
         c.spans.push_back({quint32(at), quint32(length)});
@@ -413,10 +420,7 @@ struct MemTable::Private
 
     void reset(const QList<FieldDef> &defs)
     {
-        std::vector<Column> cols;
-        cols.reserve(size_t(defs.size()));
-        for (const FieldDef &f : defs)
-            cols.emplace_back(f);
+        std::vector<Column> cols = columnsFor(defs);
         if (filtered)
             compile(defs, cols, filter); // a filter that cannot apply fails before any change
         fields = defs;
@@ -493,11 +497,7 @@ void MemTable::close()
 
 void MemTable::emptyDataSet()
 {
-    std::vector<Column> cols;
-    cols.reserve(d->columns.size());
-    for (const FieldDef &f : d->fields)
-        cols.emplace_back(f);
-    d->columns = std::move(cols);
+    d->columns = columnsFor(d->fields);
     d->rows = 0;
     d->pending = false;
     d->view.clear();

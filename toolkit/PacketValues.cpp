@@ -70,13 +70,17 @@ QString decode1252(QByteArrayView bytes)
     return s;
 }
 
+void decodeUtf16le(const char *data, qsizetype chars, QChar *out)
+{
+    const uchar *p = reinterpret_cast<const uchar *>(data);
+    for (qsizetype i = 0; i < chars; ++i)
+        out[i] = QChar(char16_t(p[2 * i] | (p[2 * i + 1] << 8)));
+}
+
 QString decodeUtf16le(QByteArrayView bytes)
 {
-    const qsizetype n = bytes.size() / 2;
-    QString s(n, Qt::Uninitialized);
-    const uchar *p = reinterpret_cast<const uchar *>(bytes.data());
-    for (qsizetype i = 0; i < n; ++i)
-        s[i] = QChar(char16_t(p[2 * i] | (p[2 * i + 1] << 8)));
+    QString s(bytes.size() / 2, Qt::Uninitialized);
+    decodeUtf16le(bytes.data(), s.size(), s.data());
     return s;
 }
 

@@ -1,5 +1,6 @@
 #include "toolkit/DataPacket.h"
 #include "toolkit/Exceptions.h"
+#include "toolkit/MemTable.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -199,6 +200,13 @@ private slots:
         }
         // What was read writes back to the same bytes.
         QCOMPARE(DataPacket::write(back), bytes);
+
+        // The in-memory table decodes straight into its columns: it must agree.
+        MemTable table(QStringLiteral("round trip"));
+        table.loadFromPacket(bytes);
+        QCOMPARE(table.recordCount(), back.rows.size());
+        for (int i = 0; i < back.rows.size(); ++i)
+            QCOMPARE(table.value(i, 0), back.rows[i][0]);
     }
 
     void dateTimeInALocalClockGapSurvives()
