@@ -196,16 +196,21 @@ QVariant resultValue(const kvt::FieldDef &field, const QVariant &value)
     }
 }
 
+void resultRow(const QSqlQuery &query, const QList<kvt::FieldDef> &fields, QVariantList &row)
+{
+    row.clear();
+    row.reserve(fields.size());
+    for (int i = 0; i < fields.size(); ++i)
+        row.append(resultValue(fields.at(i), query.value(i)));
+}
+
 kvt::PacketTable resultPacket(QSqlQuery &query)
 {
     kvt::PacketTable table;
     table.fields = resultFields(query.record());
-    const int columns = table.fields.size();
     while (query.next()) {
         QVariantList row;
-        row.reserve(columns);
-        for (int i = 0; i < columns; ++i)
-            row.append(resultValue(table.fields.at(i), query.value(i)));
+        resultRow(query, table.fields, row);
         table.rows.append(row);
     }
     return table;

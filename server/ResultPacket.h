@@ -21,5 +21,8 @@ QList<kvt::FieldDef> resultFields(const QSqlRecord &record);
 // driver returned, NULL stays a null QVariant.
 QVariant resultValue(const kvt::FieldDef &field, const QVariant &value);
 
+// The current row of a query into `row`, each value as resultValue() gives it.
+void resultRow(const QSqlQuery &query, const QList<kvt::FieldDef> &fields, QVariantList &row);
+
 // Every remaining row of an executed query.
 kvt::PacketTable resultPacket(QSqlQuery &query);

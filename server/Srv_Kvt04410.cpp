@@ -465,9 +465,7 @@ kvt::DataSet *GetTodosCons(const QString &P_CDFILIAL, const QString &P_CDCONSUMI
         list->createDataSet();
         QVariantList row;
         while (query.next()) {
-            row.clear();
-            for (int i = 0; i < fields.size(); ++i)
-                row.append(resultValue(fields.at(i), query.value(i)));
+            resultRow(query, fields, row);
             list->appendRecord(row);
         }
         statement.close();
