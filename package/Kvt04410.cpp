@@ -77,7 +77,8 @@ Q_DECL_EXPORT QString CriaTelaKvt04410(QVariantList arParams, QVariant &oleRetor
 
 Q_DECL_EXPORT void Initialize()
 {
-    // The data-service unit, then the screen unit: neither registers nor creates anything.
+    // The data-service and screen units register and create nothing of their own; errors that
+    // no handler caught are shown through the host's message box.
     installHostErrorHandler();
 }
 
