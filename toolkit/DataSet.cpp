@@ -24,6 +24,13 @@ bool sameName(const QString &a, const QString &b)
     return true;
 }
 
+// The toolkit's data-set error: the data set's name, when it has one, before the text.
+[[noreturn]] void fail(const DataSet &dataSet, const QString &text)
+{
+    const QString name = dataSet.name();
+    throw EDatabaseError(name.isEmpty() ? text : name + QStringLiteral(": ") + text);
+}
+
 } // namespace
 
 int indexOfField(const QList<FieldDef> &fields, const QString &name)
@@ -45,10 +52,8 @@ int DataSet::fieldIndex(const QString &field) const
 int DataSet::fieldByName(const QString &field) const
 {
     const int index = fieldIndex(field);
-    if (index < 0) {
-        const QString text = QStringLiteral("Field '%1' not found").arg(field);
-        throw EDatabaseError(name().isEmpty() ? text : name() + QStringLiteral(": ") + text);
-    }
+    if (index < 0)
+        fail(*this, QStringLiteral("Field '%1' not found").arg(field));
     return index;
 }
 
@@ -77,10 +82,8 @@ QVariant DataSet::fieldValue(const QString &field) const
 {
     const int index = fieldByName(field);
     const int row = recNo();
-    if (row < 0) {
-        const QString text = QStringLiteral("No current record");
-        throw EDatabaseError(name().isEmpty() ? text : name() + QStringLiteral(": ") + text);
-    }
+    if (row < 0)
+        fail(*this, QStringLiteral("No current record"));
     return value(row, index);
 }
 
