@@ -29,13 +29,19 @@ struct KVT_TOOLKIT_EXPORT FieldDef
     QString displayLabel() const { return label.isEmpty() ? name : label; }
 };
 
-inline FieldDef stringField(const QString &name, int size, const QString &label = {},
-                            bool hidden = false)
+inline FieldDef makeField(const QString &name, FieldType type, int size = 0)
 {
     FieldDef f;
     f.name = name;
-    f.type = FieldType::String;
+    f.type = type;
     f.size = size;
+    return f;
+}
+
+inline FieldDef stringField(const QString &name, int size, const QString &label = {},
+                            bool hidden = false)
+{
+    FieldDef f = makeField(name, FieldType::String, size);
     f.label = label;
     f.hidden = hidden;
     return f;

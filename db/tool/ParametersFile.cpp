@@ -12,15 +12,6 @@ namespace kvt::db {
 
 namespace {
 
-FieldDef field(const char *name, FieldType type, int size = 0)
-{
-    FieldDef f;
-    f.name = QLatin1String(name);
-    f.type = type;
-    f.size = size;
-    return f;
-}
-
 // List-dialog colours in the toolkit's blue-green-red order: window, text, selection,
 // grid lines, selected text, title.
 constexpr int kCores[6] = {16777215, 0, 15391193, 12632256, 8388608, 15391193};
@@ -30,13 +21,20 @@ constexpr int kCores[6] = {16777215, 0, 15391193, 12632256, 8388608, 15391193};
 QString writeParametersFile(const QString &dir)
 {
     const QList<FieldDef> fields = {
-        field("INCOR1", FieldType::Integer),       field("INCOR2", FieldType::Integer),
-        field("INCOR3", FieldType::Integer),       field("INCOR4", FieldType::Integer),
-        field("INCOR5", FieldType::Integer),       field("INCOR6", FieldType::Integer),
-        field("UTILIZAIMPFIS", FieldType::Boolean), field("IDESQUEMA", FieldType::String, 10),
-        field("CDCCUSCLIE", FieldType::String, 10), field("CDTIPOCONS", FieldType::String, 2),
-        field("CDFILIAL", FieldType::String, 4),    field("CDLOJA", FieldType::String, 4),
-        field("IDVALIDAATEN", FieldType::String, 1), field("CDCLIENTE", FieldType::String, 21),
+        makeField("INCOR1", FieldType::Integer),
+        makeField("INCOR2", FieldType::Integer),
+        makeField("INCOR3", FieldType::Integer),
+        makeField("INCOR4", FieldType::Integer),
+        makeField("INCOR5", FieldType::Integer),
+        makeField("INCOR6", FieldType::Integer),
+        makeField("UTILIZAIMPFIS", FieldType::Boolean),
+        makeField("IDESQUEMA", FieldType::String, 10),
+        makeField("CDCCUSCLIE", FieldType::String, 10),
+        makeField("CDTIPOCONS", FieldType::String, 2),
+        makeField("CDFILIAL", FieldType::String, 4),
+        makeField("CDLOJA", FieldType::String, 4),
+        makeField("IDVALIDAATEN", FieldType::String, 1),
+        makeField("CDCLIENTE", FieldType::String, 21),
     };
     MemTable table(QStringLiteral("cdsParametrosZet"), fields);
     table.createDataSet();

@@ -25,21 +25,12 @@ const QByteArray TestVector =
                         "cd420000011454656120262022626973637569747322203c323ef4ffffffadfa"
                         "5c6d454a934000000000ba4ca707cd42");
 
-FieldDef field(const QString &name, FieldType type, int size = 0)
-{
-    FieldDef f;
-    f.name = name;
-    f.type = type;
-    f.size = size;
-    return f;
-}
-
 PacketTable testVectorTable()
 {
     PacketTable t;
-    t.fields = {field("NAME", FieldType::String, 30), field("QTY", FieldType::Integer),
-                field("PRICE", FieldType::Float),     field("ACTIVE", FieldType::Boolean),
-                field("SOLD_ON", FieldType::Date),    field("STAMP", FieldType::DateTime)};
+    t.fields = {makeField("NAME", FieldType::String, 30), makeField("QTY", FieldType::Integer),
+                makeField("PRICE", FieldType::Float),     makeField("ACTIVE", FieldType::Boolean),
+                makeField("SOLD_ON", FieldType::Date),    makeField("STAMP", FieldType::DateTime)};
     t.rows.append({QStringLiteral("Café crème"), 3, 2.5, true, QDate(2024, 1, 31),
                    QDateTime(QDate(2024, 1, 31), QTime(10, 20, 30))});
     t.rows.append({QStringLiteral("Tea & \"biscuits\" <2>"), -12, 1234.5678, false, QVariant(),
@@ -135,37 +126,37 @@ private slots:
         QTest::addColumn<QVariantList>("values");
 
         QTest::newRow("text with NULL and empty")
-            << field("T", FieldType::String, 10)
+            << makeField("T", FieldType::String, 10)
             << QVariantList{QStringLiteral("ação"), QVariant(), QString(""), QStringLiteral("€‰Ÿ")};
         QTest::newRow("long text, 2-byte prefix")
-            << field("T", FieldType::String, 20)
+            << makeField("T", FieldType::String, 20)
             << QVariantList{QString(300, QLatin1Char('x')), QStringLiteral("short")};
-        FieldDef wide = field("W", FieldType::String, 10);
+        FieldDef wide = makeField("W", FieldType::String, 10);
         wide.wide = true;
         QTest::newRow("wide text")
             << wide << QVariantList{QStringLiteral("中文 ç"), QString(""), QVariant()};
-        QTest::newRow("memo") << field("M", FieldType::Memo)
+        QTest::newRow("memo") << makeField("M", FieldType::Memo)
                               << QVariantList{QString(70000, QLatin1Char('m')), QVariant()};
-        FieldDef wideMemo = field("WM", FieldType::Memo);
+        FieldDef wideMemo = makeField("WM", FieldType::Memo);
         wideMemo.wide = true;
         QTest::newRow("wide memo") << wideMemo << QVariantList{QStringLiteral("Ωmega"), QVariant()};
-        QTest::newRow("bytes") << field("B", FieldType::Bytes)
+        QTest::newRow("bytes") << makeField("B", FieldType::Bytes)
                                << QVariantList{QByteArray("\0\1\2\0", 4), QByteArray(), QVariant()};
-        QTest::newRow("int32") << field("I", FieldType::Integer)
+        QTest::newRow("int32") << makeField("I", FieldType::Integer)
                                << QVariantList{0, -2147483647 - 1, 2147483647, QVariant()};
         QTest::newRow("int64 widened")
-            << field("I", FieldType::Integer)
+            << makeField("I", FieldType::Integer)
             << QVariantList{QVariant(qint64(1) << 40), QVariant(qint64(-5))};
-        QTest::newRow("float") << field("F", FieldType::Float)
+        QTest::newRow("float") << makeField("F", FieldType::Float)
                                << QVariantList{-0.125, 1e300, QVariant(), 0.0};
-        QTest::newRow("boolean") << field("L", FieldType::Boolean)
+        QTest::newRow("boolean") << makeField("L", FieldType::Boolean)
                                  << QVariantList{true, false, QVariant()};
-        QTest::newRow("date") << field("D", FieldType::Date)
+        QTest::newRow("date") << makeField("D", FieldType::Date)
                               << QVariantList{QDate(1, 1, 1), QDate(1899, 12, 31), QVariant()};
-        QTest::newRow("time") << field("H", FieldType::Time)
+        QTest::newRow("time") << makeField("H", FieldType::Time)
                               << QVariantList{QTime(23, 59, 59, 999), QTime(0, 0), QVariant()};
         QTest::newRow("date-time")
-            << field("S", FieldType::DateTime)
+            << makeField("S", FieldType::DateTime)
             << QVariantList{QDateTime(QDate(1900, 1, 1), QTime(12, 0, 0, 5)), QVariant()};
     }
 
@@ -176,7 +167,7 @@ private slots:
         PacketTable t;
         def.label = QStringLiteral("Código");
         def.hidden = true;
-        t.fields = {def, field("N", FieldType::Integer)};
+        t.fields = {def, makeField("N", FieldType::Integer)};
         for (int i = 0; i < values.size(); ++i)
             t.rows.append({values[i], i});
 
@@ -216,7 +207,7 @@ private slots:
         qputenv("TZ", "America/Sao_Paulo");
         tzset();
         PacketTable t;
-        t.fields = {field("DTNASCCONS", FieldType::DateTime)};
+        t.fields = {makeField("DTNASCCONS", FieldType::DateTime)};
         t.rows.append({QDate(1985, 11, 2)});
         const QByteArray bytes = DataPacket::write(t);
         const QVariant back = DataPacket::read(bytes).rows[0][0];
@@ -235,7 +226,7 @@ private slots:
     void longTextUsesTwoBytePrefix()
     {
         PacketTable t;
-        t.fields = {field("T", FieldType::String, 300)};
+        t.fields = {makeField("T", FieldType::String, 300)};
         t.rows.append({QStringLiteral("a")});
         const QByteArray bytes = DataPacket::write(t);
         // name length, "T", then the type word: text with a 2-byte prefix.
@@ -246,7 +237,7 @@ private slots:
     void textOutsideWindows1252IsAnError()
     {
         PacketTable t;
-        t.fields = {field("NMCONSUMIDOR", FieldType::String, 40)};
+        t.fields = {makeField("NMCONSUMIDOR", FieldType::String, 40)};
         t.rows.append({QStringLiteral("José 中")});
         try {
             DataPacket::write(t);
@@ -273,7 +264,7 @@ private slots:
         const QByteArray lcid = Bytes().name("LCID").u(0x00010004, 4).u(1046, 4).b;
         const QByteArray order = Bytes().name("DEFAULT_ORDER").u(0x00820002, 4).u(1, 4).u(0, 2).b;
         PacketTable t;
-        t.fields = {field("V", FieldType::Float)};
+        t.fields = {makeField("V", FieldType::Float)};
         t.fields[0].packetParams = decimals;
         t.fields[0].packetFlags = 0x0004; // required
         t.packetParams = lcid + order;

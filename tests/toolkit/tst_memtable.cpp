@@ -11,20 +11,11 @@ using namespace kvt;
 
 namespace {
 
-FieldDef field(const QString &name, FieldType type, int size = 0)
-{
-    FieldDef f;
-    f.name = name;
-    f.type = type;
-    f.size = size;
-    return f;
-}
-
 // Consumers: CDCLIENTE, CDCONSUMIDOR, NMCONSUMIDOR, QTPEDIDOS.
 QList<FieldDef> consumerFields()
 {
     return {stringField("CDCLIENTE", 4), stringField("CDCONSUMIDOR", 21),
-            stringField("NMCONSUMIDOR", 40), field("QTPEDIDOS", FieldType::Integer)};
+            stringField("NMCONSUMIDOR", 40), makeField("QTPEDIDOS", FieldType::Integer)};
 }
 
 void fillConsumers(MemTable &t)
@@ -249,11 +240,11 @@ private slots:
 
     void loadKeepsExtraColumnsAndAppliesDesignLabels()
     {
-        FieldDef hiddenRate = field("VRTXENTREGA", FieldType::Float);
+        FieldDef hiddenRate = makeField("VRTXENTREGA", FieldType::Float);
         hiddenRate.hidden = true;
         MemTable withHidden("cdsBairro", {stringField("CDBAIRRO", 10, "Código"), hiddenRate});
         withHidden.loadFromPacket(
-            packetOf({stringField("NMBAIRRO", 50), field("vrtxentrega", FieldType::Float),
+            packetOf({stringField("NMBAIRRO", 50), makeField("vrtxentrega", FieldType::Float),
                       stringField("cdbairro", 10)},
                      {{"Centro", 5.5, "0001"}}));
         const QList<FieldDef> &f = withHidden.fields();
@@ -324,8 +315,8 @@ private slots:
     void valuesHaveTheColumnType()
     {
         MemTable t("cds");
-        t.createDataSet({field("I", FieldType::Integer), field("F", FieldType::Float),
-                         field("L", FieldType::Boolean), field("D", FieldType::Date),
+        t.createDataSet({makeField("I", FieldType::Integer), makeField("F", FieldType::Float),
+                         makeField("L", FieldType::Boolean), makeField("D", FieldType::Date),
                          stringField("S", 5)});
         t.appendRecord({"42", "2.5", "true", "2000-02-29", 17});
         QCOMPARE(t.fieldValue("I"), QVariant(42));
