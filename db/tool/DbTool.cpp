@@ -51,14 +51,14 @@ void tuneForBulkInsert(QSqlDatabase &db, QTextStream &out)
 
 bool loadData(QSqlDatabase &db, const DbToolOptions &options, QTextStream &out, QString &error)
 {
-    ReferenceData ref;
-    if (!ref.load(error))
-        return false;
     const qint64 consumers = options.consumers >= 0 ? options.consumers
                              : options.demo          ? kDemoConsumers
                                                      : 0;
     if (!options.demo && consumers == 0)
         return true;
+    ReferenceData ref;
+    if (!ref.load(error))
+        return false;
 
     tuneForBulkInsert(db, out);
     if (!db.transaction()) {
