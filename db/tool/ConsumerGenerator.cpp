@@ -10,6 +10,8 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <iterator>
+
 namespace kvt::db {
 
 namespace {
@@ -68,6 +70,10 @@ const QHash<QString, QList<int>> kDdd = {
 constexpr qint64 kCpfMultiplicador = 387420489;
 constexpr qint64 kCpfDeslocamento = 271828182;
 constexpr qint64 kCpfBases = 1000000000;
+// The running numbers that the permutation sends to 000000000, 111111111, ... 999999999, in
+// ascending order.
+constexpr qint64 kCpfNumerosRepetidos[] = {95484355,  158362360, 320635557, 383513562, 482908754,
+                                           545786759, 708059956, 770937961, 870333153, 933211158};
 
 template<std::size_t N>
 QStringList toList(const char *const (&words)[N])
@@ -149,13 +155,15 @@ QString ConsumerGenerator::digits(int count)
 
 QString ConsumerGenerator::cpfFor(qint64 index) const
 {
-    qint64 base = (kCpfMultiplicador * (index % kCpfBases) + kCpfDeslocamento) % kCpfBases;
-    QString nove = QString::number(base).rightJustified(9, QLatin1Char('0'));
-    // The ten bases of one repeated digit give CPFs that are never issued: take the next one.
-    while (nove.count(nove.at(0)) == 9) {
-        base = (base + kCpfMultiplicador) % kCpfBases;
-        nove = QString::number(base).rightJustified(9, QLatin1Char('0'));
+    // The ten bases of one repeated digit give CPFs that are never issued. Their running numbers
+    // are skipped rather than given a neighbour's base, which the neighbour itself would use.
+    qint64 numero = index % (kCpfBases - qint64(std::size(kCpfNumerosRepetidos)));
+    for (const qint64 repetido : kCpfNumerosRepetidos) {
+        if (repetido <= numero)
+            ++numero;
     }
+    const qint64 base = (kCpfMultiplicador * numero + kCpfDeslocamento) % kCpfBases;
+    const QString nove = QString::number(base).rightJustified(9, QLatin1Char('0'));
     return nove + cpfCheckDigits(nove);
 }
 

@@ -31,6 +31,8 @@ private slots:
     void sameSeedSameConsumers();
     void everyConsumerIsWellFormed();
     void cpfsNeverRepeatAcrossRuns();
+    void neverIssuedCpfIsSkipped_data();
+    void neverIssuedCpfIsSkipped();
 
 private:
     kvt::db::ReferenceData m_ref;
@@ -128,6 +130,27 @@ void tst_ConsumerGenerator::cpfsNeverRepeatAcrossRuns()
     ConsumerGenerator second(m_ref, 99, secondStart);
     for (int i = 0; i < 20000; ++i) {
         const QString cpf = second.next().cpf;
+        QVERIFY2(!cpfs.contains(cpf), qPrintable(cpf));
+        cpfs.insert(cpf);
+    }
+}
+
+void tst_ConsumerGenerator::neverIssuedCpfIsSkipped_data()
+{
+    // Running numbers whose base would be one repeated digit.
+    QTest::addColumn<qint64>("numero");
+    QTest::newRow("base 777777777") << qint64(95484355);
+    QTest::newRow("base 444444444") << qint64(933211158);
+}
+
+void tst_ConsumerGenerator::neverIssuedCpfIsSkipped()
+{
+    QFETCH(qint64, numero);
+    ConsumerGenerator generator(m_ref, 1, numero - 1);
+    QSet<QString> cpfs;
+    for (int i = 0; i < 3; ++i) {
+        const QString cpf = generator.next().cpf;
+        QVERIFY2(kvt::db::cpfValid(cpf), qPrintable(cpf));
         QVERIFY2(!cpfs.contains(cpf), qPrintable(cpf));
         cpfs.insert(cpf);
     }
