@@ -36,6 +36,13 @@ Replay::Replay(QStringList lines, QObject *parent)
 {
 }
 
+Replay::~Replay()
+{
+    setMensagemHandler({});
+    installHostErrorHandler();
+    installDefaultScreenServices();
+}
+
 bool Replay::load(const QString &fileName, QStringList &lines, QString &error)
 {
     QFile file(fileName);

@@ -17,6 +17,8 @@ class Replay : public QObject
 
 public:
     explicit Replay(QStringList lines, QObject *parent = nullptr);
+    // Gives the host its own dialogs back: the handlers installed here point at this object.
+    ~Replay() override;
 
     static bool load(const QString &fileName, QStringList &lines, QString &error);
 
@@ -24,6 +26,8 @@ public:
     void install();
     void start();
     bool failed() const { return m_failed; }
+    // Script lines not run because the screen closed (or never opened) first.
+    int unrun() const { return int(m_lines.size()) - m_next; }
 
 private:
     void step();

@@ -114,6 +114,9 @@ int main(int argc, char *argv[])
 
     if (finalize)
         finalize();
+    if (replay && replay->unrun() > 0)
+        std::fprintf(stderr, "pos-host: %d script line(s) not run: the screen was closed\n",
+                     replay->unrun());
     const bool replayFailed = replay && replay->failed();
     replay.reset();
     module.unload();

@@ -141,6 +141,8 @@ void tst_PosHost::unreachableDatabase()
     QVERIFY(r.lines.at(0).contains(QLatin1String("/nonexistent/kvt.db")));
     QCOMPARE(r.lines.at(1), QStringLiteral("RESULT "));
     QCOMPARE(r.lines.at(2), QStringLiteral("RETORNO"));
+    // The touch never happened, and the host says so.
+    QVERIFY2(r.errors.contains(QLatin1String("1 script line(s) not run")), qPrintable(r.errors));
 }
 
 void tst_PosHost::badScriptLinesAreReportedAndFailTheRun()
