@@ -12,6 +12,12 @@ TouchButton::TouchButton(QWidget *parent) : QAbstractButton(parent)
     setFocusPolicy(Qt::NoFocus);
 }
 
+void TouchButton::setCaption(const QString &caption)
+{
+    m_caption = caption;
+    update();
+}
+
 void TouchButton::setFaceColor(const QColor &color)
 {
     m_faceColor = color;

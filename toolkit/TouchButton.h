@@ -18,8 +18,10 @@ class KVT_WIDGETS_EXPORT TouchButton : public QAbstractButton
 public:
     explicit TouchButton(QWidget *parent = nullptr);
 
-    QString caption() const { return text(); }
-    void setCaption(const QString &caption) { setText(caption); }
+    // The caption is kept apart from QAbstractButton's text: a typed "&" must stay a character,
+    // never become a mnemonic shortcut that takes a key before the form sees it.
+    QString caption() const { return m_caption; }
+    void setCaption(const QString &caption);
     int tag() const { return m_tag; }
     void setTag(int tag) { m_tag = tag; }
     QColor faceColor() const { return m_faceColor; }
@@ -35,6 +37,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    QString m_caption;
     int m_tag = 0;
     QColor m_faceColor = Qt::lightGray;
     QColor m_fontColor = Qt::black;

@@ -266,9 +266,8 @@ void Replay::dump()
     });
     for (const QWidget *w : fields) {
         const QVariant tag = w->property("tag");
-        const auto *button = qobject_cast<const QAbstractButton *>(w);
         m_out << "FIELD " << tag.toInt() << ' ' << w->objectName() << ' '
-              << oneLine(button ? button->text() : QString()) << Qt::endl;
+              << oneLine(w->property("caption").toString()) << Qt::endl;
     }
     m_out << "CURRENT " << form->property("inLblAtiv").toInt() << Qt::endl;
 }

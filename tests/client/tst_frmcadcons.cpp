@@ -250,7 +250,7 @@ void TstFrmCadCons::teclas()
     TfrmCadCons form;
     auto *tecla = filho<QAbstractButton>(form, nome);
     QVERIFY(tecla);
-    QCOMPARE(tecla->text(), legenda);
+    QCOMPARE(tecla->property("caption").toString(), legenda);
     QCOMPARE(tecla->geometry(), rect);
     QCOMPARE(tecla->font().pixelSize(), fonte);
     QCOMPARE(tecla->parentWidget()->objectName(), pai);

@@ -83,6 +83,7 @@ private slots:
     void pressedAndDisabledLooks_data() { addKinds(); }
     void pressedAndDisabledLooks();
     void captionRepaints();
+    void ampersandInCaptionIsNoShortcut();
     void pictureButtonShowsTwoLinesAtMost();
     void picturesAreDrawnAndDistinct();
     void listButtonMagnifierInFrameColour();
@@ -160,6 +161,15 @@ void TstTouchControls::pressedAndDisabledLooks()
 
     button->setEnabled(false);
     QCOMPARE(faceAt(button), kvt::tcolor(13421772));
+}
+
+void TstTouchControls::ampersandInCaptionIsNoShortcut()
+{
+    // A field caption is typed text: "P&G" must not give the field an Alt+G shortcut.
+    kvt::TouchButton field;
+    field.setCaption(QStringLiteral("Rua P&G"));
+    QCOMPARE(field.caption(), QStringLiteral("Rua P&G"));
+    QVERIFY(field.shortcut().isEmpty());
 }
 
 void TstTouchControls::captionRepaints()
