@@ -1,3 +1,5 @@
+#include "PacketBytes.h"
+
 #include "toolkit/DataPacket.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/MemTable.h"
@@ -38,28 +40,6 @@ PacketTable testVectorTable()
     return t;
 }
 
-// Little-endian packet builder for hand-made packets.
-struct Bytes
-{
-    QByteArray b;
-    Bytes &u(quint64 v, int size)
-    {
-        for (int i = 0; i < size; ++i, v >>= 8)
-            b.append(char(v & 0xFF));
-        return *this;
-    }
-    Bytes &name(const QByteArray &n)
-    {
-        u(quint64(n.size()), 1);
-        b.append(n);
-        return *this;
-    }
-    Bytes &raw(const QByteArray &r)
-    {
-        b.append(r);
-        return *this;
-    }
-};
 
 QByteArray header(int columns, int rows)
 {

@@ -1,3 +1,5 @@
+#include "PacketBytes.h"
+
 #include "toolkit/DataPacket.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/MemTable.h"
@@ -45,23 +47,6 @@ QByteArray packetOf(const QList<FieldDef> &fields, const QList<QVariantList> &ro
     return DataPacket::write(p);
 }
 
-// Little-endian bytes for hand-made packets.
-struct Bytes
-{
-    QByteArray b;
-    Bytes &u(quint64 v, int size)
-    {
-        for (int i = 0; i < size; ++i, v >>= 8)
-            b.append(char(v & 0xFF));
-        return *this;
-    }
-    Bytes &text(const QByteArray &t)
-    {
-        u(quint64(t.size()), 1);
-        b.append(t);
-        return *this;
-    }
-};
 
 template <class F> QString errorOf(F &&f)
 {
@@ -263,8 +248,8 @@ private slots:
         Bytes p;
         p.b = QByteArray::fromHex("9619e0bd01000000180000000100");
         p.u(4, 4).u(3, 4).u(0, 2);
-        p.text("T").u(0x00490002, 4).u(0, 2).u(0, 2);
-        p.u(1, 2).text("CHANGE_LOG").u(0x00820004, 4).u(9, 4);
+        p.name("T").u(0x00490002, 4).u(0, 2).u(0, 2);
+        p.u(1, 2).name("CHANGE_LOG").u(0x00820004, 4).u(9, 4);
         for (int row = 2; row <= 4; ++row)
             p.u(quint64(row), 4).u(1, 4).u(8, 4);
         p.u(1, 1).u(0, 1).u(quint64(text.size()), 2);
