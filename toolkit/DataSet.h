@@ -48,6 +48,11 @@ public:
     // Moves to the first visible row whose columns equal the values (exact, case-sensitive);
     // false and no move when none matches.
     virtual bool locate(const QStringList &fields, const QVariantList &values) = 0;
+    // The `result` columns of the rows whose columns equal the values (exact, case-sensitive),
+    // whatever the row filter hides, at most `limit` of them; the current row stays. For checks
+    // that must see every row, such as a duplicate among all of a client's consumers.
+    virtual QList<QVariantList> lookupRows(const QStringList &fields, const QVariantList &values,
+                                           const QStringList &result, int limit) const = 0;
 
 protected:
     bool m_eof = true; // set by next() past the last row, cleared by first()/setRecNo()

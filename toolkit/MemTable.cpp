@@ -677,6 +677,34 @@ bool MemTable::locate(const QStringList &fields, const QVariantList &values)
     return false;
 }
 
+QList<QVariantList> MemTable::lookupRows(const QStringList &fields, const QVariantList &values,
+                                         const QStringList &result, int limit) const
+{
+    d->requireActive();
+    if (fields.size() != values.size() || fields.isEmpty())
+        d->fail(QStringLiteral("Lookup needs one value per field"));
+    std::vector<Match> ms;
+    ms.reserve(size_t(fields.size()));
+    for (int i = 0; i < fields.size(); ++i) {
+        const int index = d->column(d->fields, fields[i]);
+        ms.push_back(compileMatch(d->columns[size_t(index)], index, values[i]));
+    }
+    std::vector<int> wanted;
+    wanted.reserve(size_t(result.size()));
+    for (const QString &field : result)
+        wanted.push_back(d->column(d->fields, field));
+    QList<QVariantList> rows;
+    for (size_t row = 0; row < d->rows && rows.size() < limit; ++row) {
+        if (!d->passes(ms, RowFilter::Join::And, row))
+            continue;
+        QVariantList values;
+        for (const int field : wanted)
+            values.append(d->columns[size_t(field)].value(row));
+        rows.append(values);
+    }
+    return rows;
+}
+
 void MemTable::loadFromPacket(const QByteArray &packet, const QString &source)
 {
     const packet::Reader reader(packet, source.isEmpty() ? d->name : source);

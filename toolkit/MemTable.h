@@ -26,11 +26,11 @@ public:
     const QList<FieldDef> &fields() const override;
     const QList<FieldDef> &designFields() const;
 
-    void createDataSet();          // empty, with the design-time columns, active
+    void createDataSet(); // empty, with the design-time columns, active
     void createDataSet(const QList<FieldDef> &fields);
-    void open();                   // activates what was loaded; error without columns
-    void close();                  // inactive; rows kept until the next load
-    void emptyDataSet();           // removes every row
+    void open();         // activates what was loaded; error without columns
+    void close();        // inactive; rows kept until the next load
+    void emptyDataSet(); // removes every row
 
     // Editing: append()/insert() start a new row (at the end / before the current row),
     // setFieldValue() fills the pending or the current row, post() stores a pending row.
@@ -51,6 +51,8 @@ public:
     void setFiltered(bool on) override;
     bool filtered() const override;
     bool locate(const QStringList &fields, const QVariantList &values) override;
+    QList<QVariantList> lookupRows(const QStringList &fields, const QVariantList &values,
+                                   const QStringList &result, int limit) const override;
 
     // Replaces columns and rows with those of the packet; `source` names the origin in errors.
     void loadFromPacket(const QByteArray &packet, const QString &source = {});
