@@ -10,6 +10,7 @@
 #include "toolkit/DataPacket.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/MemTable.h"
+#include "toolkit/ShortDate.h"
 
 #include <QDate>
 #include <QSqlError>
@@ -98,7 +99,7 @@ QVariant birthDate(const QString &text)
 {
     if (SoNumerosStr(text).isEmpty())
         return QVariant(QMetaType::fromType<QDate>());
-    const QDate date = QDate::fromString(text.trimmed(), QStringLiteral("dd/MM/yyyy"));
+    const QDate date = kvt::parseShortDate(text);
     if (!date.isValid())
         throw kvt::Exception(QStringLiteral("Data de nascimento inválida: %1").arg(text));
     return date;
@@ -447,8 +448,8 @@ bool vdConsPorTelExiste(const QString &P_CDCLIENTE, const QString &P_CDCONSUMIDO
                    {"P_NRTELECONS", P_NRTELECONS}});
 }
 
-kvt::DataSet *GetTodosCons(const QString &P_CDFILIAL, const QString &P_CDCONSUMIDOR,
-                           const QString &P_CDCLIENTE)
+std::shared_ptr<kvt::DataSet> GetTodosCons(const QString &P_CDFILIAL, const QString &P_CDCONSUMIDOR,
+                                           const QString &P_CDCLIENTE)
 {
     if (!rdmInsereConsumidor)
         return nullptr;
@@ -461,7 +462,7 @@ kvt::DataSet *GetTodosCons(const QString &P_CDFILIAL, const QString &P_CDCONSUMI
                         {"P_CDCLIENTE", P_CDCLIENTE}});
         QSqlQuery &query = statement.query();
         const QList<kvt::FieldDef> fields = resultFields(query.record());
-        auto list = std::make_unique<kvt::MemTable>(QStringLiteral("adqTodosCons"), fields);
+        auto list = std::make_shared<kvt::MemTable>(QStringLiteral("adqTodosCons"), fields);
         list->createDataSet();
         QVariantList row;
         while (query.next()) {
@@ -474,5 +475,5 @@ kvt::DataSet *GetTodosCons(const QString &P_CDFILIAL, const QString &P_CDCONSUMI
         // Swallowed: nullptr tells the screen there is no list.
         return nullptr;
     }
-    return d.todosCons.get();
+    return d.todosCons;
 }

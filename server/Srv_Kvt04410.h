@@ -76,8 +76,8 @@ QVariant getBairroViaCEP(const QString &P_SGESTADO, const QString &P_NMMUNICIPIO
 bool vdConsPorTelExiste(const QString &P_CDCLIENTE, const QString &P_CDCONSUMIDOR,
                         const QString &P_NRTELECONS);
 
-// The branch's active consumers, owned by the data module and valid until the next call or the
-// module's end; nullptr when the list could not be opened (the error is not reported: the
-// screen then works without a list).
-kvt::DataSet *GetTodosCons(const QString &P_CDFILIAL, const QString &P_CDCONSUMIDOR,
-                           const QString &P_CDCLIENTE);
+// The branch's active consumers, shared by the data module and the caller, so a second load
+// never frees the list a screen still holds; nullptr when the list could not be opened (the
+// error is not reported: the screen then works without a list).
+std::shared_ptr<kvt::DataSet> GetTodosCons(const QString &P_CDFILIAL, const QString &P_CDCONSUMIDOR,
+                                           const QString &P_CDCLIENTE);

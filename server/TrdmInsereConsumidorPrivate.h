@@ -49,7 +49,7 @@ struct TrdmInsereConsumidor::Private
             adqEstadoViaCEP, adqMunicipioViaCEP, adqBairroViaCEP, adqExisteConsumidor, adqTodosCons;
     };
     std::optional<Statements> statements;
-    std::unique_ptr<kvt::MemTable> todosCons;
+    std::shared_ptr<kvt::MemTable> todosCons;
 
     QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
     // The statements of an open connection; raises kvt::Exception when it is not connected.

@@ -49,7 +49,7 @@ public:
     ServerTestBackend(QString backend, QString connection);
     ~ServerTestBackend() override;
 
-private slots:
+protected slots:
     void initTestCase();
     void init();
     void cleanup();

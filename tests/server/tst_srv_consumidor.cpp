@@ -387,7 +387,7 @@ void TstSrvConsumidor::todosCons()
     QFETCH(QString, filial);
     QFETCH(QString, codigo);
     QFETCH(QString, cliente);
-    kvt::DataSet *list = GetTodosCons(filial, codigo, cliente);
+    const auto list = GetTodosCons(filial, codigo, cliente);
     QVERIFY(list);
     QStringList names;
     for (int row = 0; row < list->recordCount(); ++row)
@@ -399,7 +399,7 @@ void TstSrvConsumidor::todosCons()
 
 void TstSrvConsumidor::todosConsColumns()
 {
-    kvt::DataSet *list =
+    const auto list =
         GetTodosCons(QStringLiteral("0001"), QStringLiteral("T"), QStringLiteral("1"));
     QVERIFY(list);
     QCOMPARE(list->fields().size(), 53);
