@@ -27,8 +27,8 @@ QList<kvt::FieldDef> colunasProjeto(const QString &tabela);
 // The lines of the form's messages component, "KEY|text".
 QStringList linhasMensagens();
 
-// One numbered input field: its control, label and border, where it sits (in the consumer
-// panel for 1..10, on the form for 11..18) and what it accepts.
+// One numbered input field: its control, label and border and where it sits (in the consumer
+// panel for 1..10, on the form for 11..18). What it accepts is CadConsEdicao's.
 struct CampoForm
 {
     int numero;
@@ -41,8 +41,6 @@ struct CampoForm
     const char *nomeBorda;
     QRect rect;
     QRect rectRotulo;
-    int maximo;     // most characters; 0 = no limit (picked from a list)
-    bool soDigitos; // only 0-9 are added
     const char *coluna;
 };
 

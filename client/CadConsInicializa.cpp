@@ -4,6 +4,7 @@
 #include "server/Srv_Kvt04410.h"
 #include "toolkit/Colors.h"
 #include "toolkit/DataSet.h"
+#include "toolkit/TextRules.h"
 #include "toolkit/TouchButton.h"
 
 #include <QDate>
@@ -39,6 +40,24 @@ QString textoColuna(const QVariant &valor)
         return valor.toDateTime().date().toString(QStringLiteral("dd/MM/yyyy"));
     default:
         return valor.toString();
+    }
+}
+
+// A yes/no column as the host may store it: a Boolean, a number or a text "S"/"N".
+bool simNao(const QVariant &valor)
+{
+    switch (valor.typeId()) {
+    case QMetaType::Bool:
+        return valor.toBool();
+    case QMetaType::QString:
+    case QMetaType::QByteArray: {
+        const QString texto = kvt::text::asciiUpper(valor.toString().trimmed());
+        return texto == QLatin1String("S") || texto == QLatin1String("T") ||
+               texto == QLatin1String("Y") || texto == QLatin1String("TRUE") ||
+               texto == QLatin1String("1");
+    }
+    default:
+        return !valor.isNull() && valor.toDouble() != 0;
     }
 }
 
@@ -103,9 +122,7 @@ void TfrmCadCons::InicializaForm(const QVariantList &arParams)
         carregaConsumidor();
     }
 
-    const QString mascaraTelefone = QStringLiteral("(99)999999999");
-    for (kvt::TouchButton *telefone : {bldTelefone, edtTelefone2, edtCelular})
-        telefone->setCaption(Mascara(telefone->caption(), mascaraTelefone));
+    m_edicao.mascaraTelefones();
 }
 
 void TfrmCadCons::preencheEnderecoFilial()
@@ -201,6 +218,16 @@ void TfrmCadCons::leParametros()
 
     cdsParametrosZet.loadFromFile(arquivo);
     cdsParametrosZet.open();
+    // A file without a row reads as the initial values, as a missing file does; its columns
+    // must still all be there.
+    const char *const colunas[] = {"INCOR1",      "INCOR2",     "INCOR3",        "INCOR4",
+                                   "INCOR5",      "INCOR6",     "UTILIZAIMPFIS", "IDESQUEMA",
+                                   "CDCCUSCLIE",  "CDTIPOCONS", "CDFILIAL",      "CDLOJA",
+                                   "IDVALIDAATEN"};
+    for (const char *coluna : colunas)
+        cdsParametrosZet.fieldByName(QString::fromLatin1(coluna));
+    if (cdsParametrosZet.isEmpty())
+        return;
     cdsParametrosZet.first();
     const auto inteiro = [this](const char *coluna) {
         return cdsParametrosZet.fieldValue(QString::fromLatin1(coluna)).toInt();
@@ -214,7 +241,7 @@ void TfrmCadCons::leParametros()
     incor4 = inteiro("INCOR4");
     incor5 = inteiro("INCOR5");
     incor6 = inteiro("INCOR6");
-    boUtilizaImpFis = cdsParametrosZet.fieldValue(QStringLiteral("UTILIZAIMPFIS")).toBool();
+    boUtilizaImpFis = simNao(cdsParametrosZet.fieldValue(QStringLiteral("UTILIZAIMPFIS")));
     stIdEsquema = texto("IDESQUEMA");
     stCdCusClie = texto("CDCCUSCLIE");
     stCdTipoCons = texto("CDTIPOCONS");

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "CadConsEdicao.h"
 #include "toolkit/MemTable.h"
 
 #include <QBuffer>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -11,6 +13,7 @@
 #include <QVariant>
 
 #include <array>
+#include <memory>
 
 class QFrame;
 class QLabel;
@@ -35,7 +38,9 @@ extern const std::array<TipoVenda, 7> arTipoVenda;
 
 // The consumer registration screen: an 800 x 600 touch form whose input fields are touch
 // buttons numbered 1 to 18; the form keeps the number of the field being edited in inLblAtiv.
-class TfrmCadCons : public QDialog
+// The editing rules live in CadConsEdicao; the form's handlers delegate to it and carry out
+// the checks and look-ups it asks for.
+class TfrmCadCons : public QDialog, private CadConsEdicao::Textos, private CadConsEdicao::Acoes
 {
     Q_OBJECT
     // The host's replay "dump" command reads the current field through this.
@@ -49,11 +54,37 @@ public:
 
     void InicializaForm(const QVariantList &arParams);
 
-    void mudaCor();
+    void mudaCor() override;
     void VoltaCor();
     void BuscaTipoVenda();
 
     void sbtSairClick();
+
+    // Keys: the key-down steps, then the typed character through the filter. Key is a Windows
+    // virtual-key code, Shift a set of CadConsEdicao::Modificador.
+    void FormKeyDown(int &Key, int Shift);
+    void FormKeyPress(QChar &Key);
+    void postaTexto(int inTag, const QString &stNumAdd, bool boBckSpc);
+
+    // Touch handlers of the fields (the name displays select their code field).
+    void campoClick(int numero);
+    // The on-screen keyboard.
+    void sbtCaracterClick(QChar caractere);
+    void sbt_Click();
+    void sbtBackSpaceClick();
+    void sbtShiftClick();
+    void sbtCapsLockClick();
+    void sbtOutrosClick();
+    void sbtEnterClick();
+    void sbtLimparClick();
+    void sbtDigitalClick();
+
+    // Field checks.
+    void Vd_DtNasc(bool boTestaVazio);
+    void Vd_Cpf();
+    bool Vd_Telefones(const QString &telefone, bool boTestaVazio, int idTelefone);
+    bool vd_Identidade(bool boTestaVazio);
+    bool Vd_Cep();
 
     int campoAtivo() const { return inLblAtiv; }
     // The field control and the border of a field number (1..18); nullptr outside that range.
@@ -212,13 +243,17 @@ public:
     kvt::MemTable cdsBairroViaCep;
     kvt::MemTable cdsConsultaViaCEP;
 
-    // The branch's consumer list; the data module owns it.
-    kvt::DataSet *adqPesqConsumidor = nullptr;
+    // The branch's consumer list, shared with the data module.
+    std::shared_ptr<kvt::DataSet> adqPesqConsumidor;
 
+private:
+    CadConsEdicao m_edicao{*this, *this};
+
+public:
     bool boUtilizaImpFis = false;
-    bool boUpperCase = false;
-    bool boShift = false;
-    int inLblAtiv = 0;
+    bool &boUpperCase = m_edicao.boUpperCase;
+    bool &boShift = m_edicao.boShift;
+    int &inLblAtiv = m_edicao.inLblAtiv;
     QString stTelefone;
     QString stConsumidor;
     QString stResult;
@@ -246,9 +281,41 @@ public:
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // CadConsEdicao::Textos
+    QString texto(int numero) const override;
+    void setTexto(int numero, const QString &texto) override;
+    // CadConsEdicao::Acoes
+    bool verifica(CadConsEdicao::Verificacao verificacao, bool avanca) override;
+    void capturaDigital() override;
+    void sair() override;
+    bool confirmarHabilitado() const override;
+    void confirmar() override;
+    bool pesquisaHabilitada() const override;
+    void pesquisaConsumidor() override;
+    void abreLista(int campo) override;
+    bool utilizaImpFis() const override;
+    void menuFiscal() override;
+    void mostraMaiusculas(bool maiusculas) override;
+
+    // Look-ups run when a field is left.
+    bool buscaCep();
+    bool buscaPais();
+    bool buscaEstado();
+    bool buscaMunicipio(bool avanca);
+    bool buscaBairro();
+
+    // A message of the messages table, "%s" replaced by `nome`.
+    void mensagem(const char *chave, int tipo, const QString &nome = {}) const;
+    // Shows the message, clears the field, makes `numero` current and ends the user action.
+    [[noreturn]] void rejeita(const char *chave, int tipo, kvt::TouchButton *limpar, int numero,
+                              const QString &nome = {});
+    void ligaControles();
+    kvt::TouchButton *nomeExibido(int numero) const;
+
     void criaControles();
     void leParametros();
     void preencheEnderecoFilial();
@@ -256,6 +323,8 @@ private:
 
     std::array<kvt::TouchButton *, kNumCampos + 1> m_campos{};
     std::array<QWidget *, kNumCampos + 1> m_bordas{};
+    // A close request right after Alt+F4 comes from that key, which must not close the screen.
+    QElapsedTimer m_altF4;
 };
 
 extern TfrmCadCons *frmCadCons;

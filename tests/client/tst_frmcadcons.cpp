@@ -1,4 +1,5 @@
 #include "client/Cli_Kvt04410.h"
+#include "host/ScreenServices.h"
 #include "host/TMessages.h"
 #include "toolkit/Colors.h"
 #include "toolkit/DataPacket.h"
@@ -38,7 +39,8 @@ private slots:
     void teclasNaoFechamDialogo_data();
     void teclasNaoFechamDialogo();
     void sairFechaComSair();
-    void fecharJanelaMantemResultado();
+    void escapeSai();
+    void altF4CapturaSemFechar();
 };
 
 namespace {
@@ -537,7 +539,6 @@ void TstFrmCadCons::teclasNaoFechamDialogo_data()
 {
     QTest::addColumn<int>("tecla");
     QTest::addColumn<int>("modificadores");
-    QTest::newRow("Escape") << int(Qt::Key_Escape) << int(Qt::NoModifier);
     QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
     QTest::newRow("Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
     QTest::newRow("Ctrl+Return") << int(Qt::Key_Return) << int(Qt::ControlModifier);
@@ -576,15 +577,43 @@ void TstFrmCadCons::sairFechaComSair()
     QCOMPARE(form.stResult, QStringLiteral("SAIR"));
 }
 
-void TstFrmCadCons::fecharJanelaMantemResultado()
+void TstFrmCadCons::escapeSai()
 {
     TfrmCadCons form;
-    form.stResult = QStringLiteral("SAIR");
+    form.stResult = QStringLiteral("123");
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::keyClick(&form, Qt::Key_Escape);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(form.stResult, QStringLiteral("SAIR"));
+}
+
+void TstFrmCadCons::altF4CapturaSemFechar()
+{
+    QStringList capturas;
+    DigitalConsumidor = [&capturas](int, int, const QString &nome, QVariant &retorno) {
+        capturas << nome;
+        retorno = QVariantList{QStringLiteral("t1"), QStringLiteral("t2")};
+    };
+    TfrmCadCons form;
+    form.stResult = QStringLiteral("123");
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.edtNmConsumidor->setCaption(QStringLiteral("ana"));
+    QTest::keyClick(&form, Qt::Key_F4, Qt::AltModifier);
+    // The window system's close request that follows the key is the key's.
+    QVERIFY(!form.close());
+    QVERIFY(form.isVisible());
+    QCOMPARE(capturas, QStringList{QStringLiteral("ana")});
+    QCOMPARE(stDigital, QStringLiteral("t1"));
+    QCOMPARE(stDigital2, QStringLiteral("t2"));
+    // Any other close request leaves as Sair does.
     QVERIFY(form.close());
     QVERIFY(!form.isVisible());
     QCOMPARE(form.stResult, QStringLiteral("SAIR"));
+    DigitalConsumidor = nullptr;
+    stDigital.clear();
+    stDigital2.clear();
 }
 
 QTEST_MAIN(TstFrmCadCons)

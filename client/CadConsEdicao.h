@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+#include <array>
+
+// The editing state of the registration screen without any widget: the field being edited, the
+// one-shot Shift and the Caps Lock, the per-field character rules, the key steps of the form's
+// key-down and key-press handlers and the navigation between fields. The form backs the texts
+// with its touch buttons and carries out the actions; tests back both with plain data.
+class CadConsEdicao
+{
+public:
+    static constexpr int kNumCampos = 18;
+    // Texts that are not input fields: the names beside the country, municipality and
+    // neighbourhood codes (the numbers the form's dump gives them).
+    static constexpr int kNmPais = 19;
+    static constexpr int kNmMuni = 20;
+    static constexpr int kNmBairro = 21;
+    static constexpr int kNumTextos = 21;
+
+    // Windows virtual-key codes the key handler is written for.
+    enum Tecla : int {
+        VK_BACK = 8,
+        VK_RETURN = 13,
+        VK_SHIFT = 16,
+        VK_CAPITAL = 20,
+        VK_ESCAPE = 27,
+        VK_F1 = 112,
+        VK_F2 = 113,
+        VK_F3 = 114,
+        VK_F4 = 115,
+        VK_F9 = 120,
+        VK_OEM_MINUS = 189,
+    };
+    enum Modificador : int { Shift = 1, Alt = 2, Ctrl = 4 };
+
+    // The check or look-up run when a field is left with Enter or Shift+Enter.
+    enum class Verificacao {
+        Cep,
+        DtNasc,
+        Identidade,
+        Telefone,
+        Telefone2,
+        Celular,
+        Pais,
+        Estado,
+        Municipio,
+        Bairro,
+    };
+
+    // Where the texts live (1..18 the fields, 19..21 the name displays).
+    class Textos
+    {
+    public:
+        virtual ~Textos() = default;
+        virtual QString texto(int numero) const = 0;
+        virtual void setTexto(int numero, const QString &texto) = 0;
+    };
+
+    // What the keys start beyond editing.
+    class Acoes
+    {
+    public:
+        virtual ~Acoes() = default;
+        // Runs a leaving check; false stops the key (the check has spoken), the silent abort
+        // passes through.
+        virtual bool verifica(Verificacao verificacao, bool avanca) = 0;
+        virtual void capturaDigital() = 0;
+        virtual void sair() = 0;
+        virtual bool confirmarHabilitado() const = 0;
+        virtual void confirmar() = 0;
+        virtual bool pesquisaHabilitada() const = 0;
+        virtual void pesquisaConsumidor() = 0;
+        virtual void abreLista(int campo) = 0;
+        virtual bool utilizaImpFis() const = 0;
+        virtual void menuFiscal() = 0;
+        virtual void mudaCor() = 0;
+        // The letter keys show upper or lower case.
+        virtual void mostraMaiusculas(bool maiusculas) = 0;
+    };
+
+    CadConsEdicao(Textos &textos, Acoes &acoes);
+
+    int inLblAtiv = 0;
+    bool boShift = false;
+    bool boUpperCase = false;
+
+    // Appends one character (two for the date's automatic slash) to field inTag, or deletes its
+    // last character and clears the fields that depend on the current field.
+    void postaTexto(int inTag, const QString &stNumAdd, bool boBckSpc);
+    // The key-down steps; returns the key, 0 when it must go no further (Alt+F4).
+    int FormKeyDown(int key, int shift);
+    // The key-press filter: passes on what the current field accepts.
+    void FormKeyPress(QChar key);
+
+    void shiftClick();
+    void capsLockClick();
+    // A touch on a field: telephones show their text in the mask first; no check runs.
+    void selecionaCampo(int numero);
+    // Empties the current field only.
+    void limpaCampo();
+    // Puts the three telephones into the telephone mask.
+    void mascaraTelefones();
+
+    static bool campoTelefone(int numero) { return numero >= 7 && numero <= 9; }
+
+private:
+    // A leaving check; false stops the key.
+    bool saiDoCampo(int campo, bool avanca);
+    bool vazio(int numero) const;
+    void relabel(bool maiusculas);
+
+    Textos &m_textos;
+    Acoes &m_acoes;
+};
+
+// The mask of the telephone fields.
+inline QString mascaraTelefone()
+{
+    return QStringLiteral("(99)999999999");
+}

@@ -1,0 +1,224 @@
+#include "CadConsDados.h"
+#include "Cli_Kvt04410.h"
+#include "host/HostZet.h"
+#include "host/ScreenServices.h"
+#include "host/TMessages.h"
+#include "toolkit/Dispatch.h"
+#include "toolkit/PictureButton.h"
+#include "toolkit/TouchButton.h"
+
+#include <QApplication>
+#include <QFrame>
+
+namespace {
+
+template <class Button, class Handler> void liga(Button *botao, TfrmCadCons *form, Handler handler)
+{
+    QObject::connect(botao, &QAbstractButton::clicked, form,
+                     [form, handler] { kvt::dispatch([form, handler] { handler(form); }); });
+}
+
+} // namespace
+
+void TfrmCadCons::ligaControles()
+{
+    for (int numero = 1; numero <= kNumCampos; ++numero)
+        liga(campo(numero), this, [numero](TfrmCadCons *f) { f->campoClick(numero); });
+    const struct
+    {
+        kvt::TouchButton *TfrmCadCons::*nome;
+        int campo;
+    } nomes[] = {{&TfrmCadCons::bldNmPais, 14},
+                 {&TfrmCadCons::bldNmMuni, 16},
+                 {&TfrmCadCons::bldNmBairro, 17}};
+    for (const auto &n : nomes) {
+        const int numero = n.campo;
+        liga(this->*n.nome, this, [numero](TfrmCadCons *f) { f->campoClick(numero); });
+    }
+
+    using F = TfrmCadCons;
+    const struct
+    {
+        QAbstractButton *botao;
+        void (F::*handler)();
+    } teclas[] = {
+        {sbt_, &F::sbt_Click},
+        {sbtBackSpace, &F::sbtBackSpaceClick},
+        {sbtShift, &F::sbtShiftClick},
+        {sbtCapsLock, &F::sbtCapsLockClick},
+        {sbtOutros, &F::sbtOutrosClick},
+        {sbtEnter, &F::sbtEnterClick},
+        {sbtLimpar, &F::sbtLimparClick},
+        {sbtSair, &F::sbtSairClick},
+        {sbtDigital, &F::sbtDigitalClick},
+    };
+    for (const auto &t : teclas)
+        kvt::bindHandler(t.botao, &QAbstractButton::clicked, this, t.handler);
+
+    // Every other key of the keyboard posts the character its tag holds.
+    for (kvt::TouchButton *tecla : panTeclado->findChildren<kvt::TouchButton *>()) {
+        const bool especial = std::any_of(std::begin(teclas), std::end(teclas),
+                                          [tecla](const auto &t) { return t.botao == tecla; });
+        if (especial || tecla->tag() < ' ')
+            continue;
+        const QChar caractere(char16_t(tecla->tag()));
+        liga(tecla, this, [caractere](F *f) { f->sbtCaracterClick(caractere); });
+    }
+}
+
+kvt::TouchButton *TfrmCadCons::nomeExibido(int numero) const
+{
+    switch (numero) {
+    case CadConsEdicao::kNmPais:
+        return bldNmPais;
+    case CadConsEdicao::kNmMuni:
+        return bldNmMuni;
+    case CadConsEdicao::kNmBairro:
+        return bldNmBairro;
+    default:
+        return campo(numero);
+    }
+}
+
+QString TfrmCadCons::texto(int numero) const
+{
+    const kvt::TouchButton *controle = nomeExibido(numero);
+    return controle ? controle->caption() : QString();
+}
+
+void TfrmCadCons::setTexto(int numero, const QString &texto)
+{
+    if (kvt::TouchButton *controle = nomeExibido(numero))
+        controle->setCaption(texto);
+}
+
+void TfrmCadCons::postaTexto(int inTag, const QString &stNumAdd, bool boBckSpc)
+{
+    m_edicao.postaTexto(inTag, stNumAdd, boBckSpc);
+}
+
+void TfrmCadCons::campoClick(int numero)
+{
+    m_edicao.selecionaCampo(numero);
+}
+
+void TfrmCadCons::sbtCaracterClick(QChar caractere)
+{
+    postaTexto(inLblAtiv, QString(caractere), false);
+}
+
+void TfrmCadCons::sbt_Click()
+{
+    postaTexto(inLblAtiv, QStringLiteral("_"), false);
+}
+
+void TfrmCadCons::sbtBackSpaceClick()
+{
+    postaTexto(inLblAtiv, QString(), true);
+}
+
+void TfrmCadCons::sbtShiftClick()
+{
+    m_edicao.shiftClick();
+}
+
+void TfrmCadCons::sbtCapsLockClick()
+{
+    m_edicao.capsLockClick();
+}
+
+void TfrmCadCons::sbtOutrosClick()
+{
+    panOutros->setVisible(!panOutros->isVisible());
+}
+
+void TfrmCadCons::sbtEnterClick()
+{
+    // Alt alone behaves as a plain Enter in every step: a forward Enter.
+    int key = CadConsEdicao::VK_RETURN;
+    FormKeyDown(key, CadConsEdicao::Alt);
+}
+
+void TfrmCadCons::sbtLimparClick()
+{
+    m_edicao.limpaCampo();
+    if (inLblAtiv == 10)
+        stCdTipoVenda.clear();
+}
+
+void TfrmCadCons::mostraMaiusculas(bool maiusculas)
+{
+    for (char letra = 'A'; letra <= 'Z'; ++letra) {
+        const QString nome = QStringLiteral("sbt") + QLatin1Char(letra);
+        if (auto *tecla = panTeclado->findChild<kvt::TouchButton *>(nome)) {
+            const QChar c(QLatin1Char(maiusculas ? letra : char(letra - 'A' + 'a')));
+            tecla->setCaption(QString(c));
+        }
+    }
+    sbtCCdil->setCaption(maiusculas ? QStringLiteral("\u00C7") : QStringLiteral("\u00E7"));
+}
+
+void TfrmCadCons::sbtDigitalClick()
+{
+    if (EmptyString(edtNmConsumidor->caption())) {
+        mensagem("NONINF", 3);
+        return;
+    }
+    QVariant retorno = QVariantList{QVariant(), QVariant()};
+    if (DigitalConsumidor)
+        DigitalConsumidor(0, 0, edtNmConsumidor->caption(), retorno);
+    const QVariantList valores = retorno.toList();
+    stDigital = valores.value(0).toString();
+    stDigital2 = valores.value(1).toString();
+    // The host's capture may leave a busy cursor behind.
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+}
+
+void TfrmCadCons::capturaDigital()
+{
+    sbtDigitalClick();
+}
+
+void TfrmCadCons::sair()
+{
+    sbtSairClick();
+}
+
+bool TfrmCadCons::confirmarHabilitado() const
+{
+    return sbtConfirmar->isEnabled();
+}
+
+bool TfrmCadCons::pesquisaHabilitada() const
+{
+    return sbtPesqCons->isEnabled();
+}
+
+// The confirmation, the consumer search and the pickers are not built yet: F2, Ctrl+Enter, F3
+// and F9 refresh the highlight only.
+void TfrmCadCons::confirmar() {}
+
+void TfrmCadCons::pesquisaConsumidor() {}
+
+void TfrmCadCons::abreLista(int) {}
+
+bool TfrmCadCons::utilizaImpFis() const
+{
+    return boUtilizaImpFis;
+}
+
+void TfrmCadCons::menuFiscal()
+{
+    if (RelFiscais)
+        RelFiscais();
+}
+
+void TfrmCadCons::mensagem(const char *chave, int tipo, const QString &nome) const
+{
+    QString texto = msgPadrao->Msg(QString::fromLatin1(chave));
+    if (!nome.isNull())
+        texto.replace(QLatin1String("%s"), nome);
+    Mensagem(texto, QString(), QStringLiteral("N"), QStringLiteral("N"), tipo, QString(),
+             QStringLiteral("002"), 0, nullptr);
+}

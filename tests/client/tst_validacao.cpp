@@ -1,0 +1,250 @@
+#include "client/Cli_Kvt04410.h"
+#include "db/tool/ParametersFile.h"
+#include "host/HostZet.h"
+#include "tests/server/ServerTestBackend.h"
+#include "toolkit/DataSet.h"
+#include "toolkit/Dispatch.h"
+#include "toolkit/Exceptions.h"
+#include "toolkit/TouchButton.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QTemporaryDir>
+
+// The field checks and look-ups of the screen, driven by keys, once per database backend.
+class TstValidacao : public ServerTestBackend
+{
+    Q_OBJECT
+
+public:
+    using ServerTestBackend::ServerTestBackend;
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void cpf();
+    void identidadeDuplicada();
+    void telefoneDuplicado();
+    void datas();
+    void consultasAoSair();
+
+private:
+    // A screen of client "1" of branch 0001, editing `consumidor` when it is given.
+    std::unique_ptr<TfrmCadCons> abre(const QString &consumidor = {});
+    void exec(const QString &sql);
+
+    std::unique_ptr<QTemporaryDir> m_host;
+    QStringList m_mensagens;
+};
+
+namespace {
+
+const QString kAna = QStringLiteral("000000000012345678909");
+const QString kCpfNoCodigo = QStringLiteral("000000000098765432100");
+
+// Touches field `numero`, types `texto` on the keyboard and presses Enter.
+void preencheEConfirma(TfrmCadCons &form, int numero, const QString &texto)
+{
+    form.campoClick(numero);
+    form.campo(numero)->setCaption(QString());
+    for (QChar c : texto)
+        form.FormKeyPress(c);
+    int key = CadConsEdicao::VK_RETURN;
+    kvt::dispatch([&] { form.FormKeyDown(key, 0); });
+}
+
+} // namespace
+
+void TstValidacao::initTestCase()
+{
+    ServerTestBackend::initTestCase();
+    m_host = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_host->isValid());
+    kvt::db::writeParametersFile(m_host->path());
+    qputenv("KVT_HOST_DIR", m_host->path().toLocal8Bit());
+}
+
+void TstValidacao::init()
+{
+    ServerTestBackend::init();
+    m_mensagens.clear();
+    setMensagemHandler([this](const QString &texto, int tipo) {
+        m_mensagens << QString::number(tipo) + QLatin1Char(' ') + texto;
+    });
+    kvt::setGeneralErrorHandler(
+        [this](const QString &texto) { m_mensagens << QStringLiteral("ERROR ") + texto; });
+}
+
+void TstValidacao::cleanup()
+{
+    setMensagemHandler({});
+    ServerTestBackend::cleanup();
+}
+
+void TstValidacao::exec(const QString &sql)
+{
+    QSqlQuery query(fixture());
+    FIXTURE_EXEC(query, sql);
+}
+
+std::unique_ptr<TfrmCadCons> TstValidacao::abre(const QString &consumidor)
+{
+    auto form = std::make_unique<TfrmCadCons>();
+    form->InicializaForm({QStringLiteral("1"), consumidor, QString(), QStringLiteral("NOVO")});
+    return form;
+}
+
+void TstValidacao::cpf()
+{
+    // Editing the holder of the CPF: no duplicate.
+    auto edicao = abre(kAna);
+    QCOMPARE(edicao->edtCpf->caption(), QStringLiteral("12345678909"));
+    edicao->Vd_Cpf();
+    QVERIFY(m_mensagens.isEmpty());
+
+    // A new consumer with that CPF: the holder of the same client is named, the field emptied.
+    auto novo = abre();
+    novo->edtCpf->setCaption(QStringLiteral("12345678909"));
+    novo->inLblAtiv = 2;
+    QVERIFY_THROWS_EXCEPTION(kvt::EAbort, novo->Vd_Cpf());
+    QCOMPARE(m_mensagens,
+             QStringList{QStringLiteral("0 Número de Cpf já cadastrado para o consumidor ANA.")});
+    QCOMPARE(novo->edtCpf->caption(), QString());
+    QCOMPARE(novo->inLblAtiv, 4);
+
+    m_mensagens.clear();
+    novo->edtCpf->setCaption(QStringLiteral("12345678900"));
+    QVERIFY_THROWS_EXCEPTION(kvt::EAbort, novo->Vd_Cpf());
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral("3 Número de Cpf inválido.")});
+}
+
+void TstValidacao::identidadeDuplicada()
+{
+    exec(QStringLiteral("UPDATE CONSUMIDOR SET NRRGCONSUMID = '777' "
+                        "WHERE NMCONSUMIDOR = 'PELO TELEFONE'"));
+    exec(QStringLiteral("UPDATE CONSUMIDOR SET NRRGCONSUMID = '555' WHERE NMCONSUMIDOR = 'ANA'"));
+    const QString duplicado = QStringLiteral(
+        "2 Número de identidade já cadastrado para o consumidor \" PELO TELEFONE \".");
+
+    // In edit mode the list is filtered down to the consumer being edited.
+    auto edicao = abre(kAna);
+    QCOMPARE(edicao->adqPesqConsumidor->recordCount(), 1);
+    preencheEConfirma(*edicao, 5, QStringLiteral("555"));
+    QCOMPARE(edicao->inLblAtiv, 6);
+    preencheEConfirma(*edicao, 5, QStringLiteral("777"));
+    QCOMPARE(m_mensagens, QStringList{duplicado});
+    QCOMPARE(edicao->bldIdentidade->caption(), QString());
+    QCOMPARE(edicao->inLblAtiv, 5);
+
+    // After a phone check the list holds only that phone's consumers.
+    m_mensagens.clear();
+    auto outro = abre(kCpfNoCodigo);
+    preencheEConfirma(*outro, 7, QStringLiteral("1133334444"));
+    QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
+    QCOMPARE(outro->inLblAtiv, 8);
+    QVERIFY(outro->adqPesqConsumidor->filtered());
+    QCOMPARE(outro->adqPesqConsumidor->recordCount(), 1);
+    preencheEConfirma(*outro, 5, QStringLiteral("777"));
+    QCOMPARE(m_mensagens, QStringList{duplicado});
+}
+
+void TstValidacao::telefoneDuplicado()
+{
+    // The field shows the mask, the row holds digits only.
+    auto novo = abre();
+    preencheEConfirma(*novo, 8, QStringLiteral("11987654321"));
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral(
+                              "0 Número de telefone já cadastrado para o consumidor \" ANA \".")});
+    QCOMPARE(novo->inLblAtiv, 8);
+    QCOMPARE(novo->edtTelefone2->caption(), QStringLiteral("(11)987654321"));
+
+    // The consumer being edited may keep his own phone.
+    m_mensagens.clear();
+    auto edicao = abre(kAna);
+    preencheEConfirma(*edicao, 7, QStringLiteral("11987654321"));
+    QVERIFY(m_mensagens.isEmpty());
+    QCOMPARE(edicao->inLblAtiv, 8);
+}
+
+void TstValidacao::datas()
+{
+    auto form = abre();
+    const auto data = [](int dias) {
+        return QDate::currentDate().addDays(dias).toString(QStringLiteral("ddMMyyyy"));
+    };
+    const QString invalida = QStringLiteral("3 Data de nascimento inválida.");
+    const struct
+    {
+        QString digitos;
+        QString mensagem;
+    } casos[] = {
+        {data(-1), {}},
+        {QStringLiteral("01011900"), {}},
+        {data(0), invalida},
+        {QStringLiteral("32012000"), invalida},
+        {QStringLiteral("3112189"), invalida},
+        {QStringLiteral("31121899"),
+         QStringLiteral("3 Não é Possivel cadastrar um consumidor com a Data de Nascimento menor "
+                        "que 01/01/1900")},
+    };
+    for (const auto &caso : casos) {
+        m_mensagens.clear();
+        preencheEConfirma(*form, 3, caso.digitos);
+        if (caso.mensagem.isEmpty()) {
+            QVERIFY2(m_mensagens.isEmpty(), qPrintable(caso.digitos));
+            QCOMPARE(form->inLblAtiv, 4);
+            QCOMPARE(form->edtDtNasc->caption().size(), 10);
+        } else {
+            QCOMPARE(m_mensagens, QStringList{caso.mensagem});
+            QCOMPARE(form->inLblAtiv, 3);
+            QCOMPARE(form->edtDtNasc->caption(), QString());
+        }
+    }
+}
+
+void TstValidacao::consultasAoSair()
+{
+    auto form = abre();
+    // The postal code fills the address from the system's own table.
+    preencheEConfirma(*form, 1, QStringLiteral("01001000"));
+    QCOMPARE(form->inLblAtiv, 2);
+    QCOMPARE(form->edtEndereco->caption(), QStringLiteral("Praca da Se"));
+    QCOMPARE(form->edtBairro->caption(), QStringLiteral("0000000001"));
+    QCOMPARE(form->bldNmBairro->caption(), QStringLiteral("Centro"));
+
+    // Codes typed short are found at their width; an unknown one keeps the operator there.
+    preencheEConfirma(*form, 16, QStringLiteral("2"));
+    QCOMPARE(form->edtCodMuni->caption(), QStringLiteral("0002"));
+    QCOMPARE(form->bldNmMuni->caption(), QStringLiteral("Campinas"));
+    QCOMPARE(form->inLblAtiv, 17);
+    preencheEConfirma(*form, 17, QStringLiteral("1"));
+    QCOMPARE(form->bldNmBairro->caption(), QStringLiteral("Cambui"));
+    preencheEConfirma(*form, 15, QStringLiteral("xx"));
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral("3 Estado não cadastrado.")});
+    QCOMPARE(form->inLblAtiv, 15);
+    QCOMPARE(form->edtEstado->caption(), QStringLiteral("xx"));
+    m_mensagens.clear();
+    preencheEConfirma(*form, 14, QStringLiteral("9"));
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral("3 País não cadastrado.")});
+    QCOMPARE(form->inLblAtiv, 14);
+
+    // A branch that refuses postal codes it does not serve.
+    m_mensagens.clear();
+    form->stIdValidaAten = QStringLiteral("C");
+    preencheEConfirma(*form, 1, QStringLiteral("20000000"));
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral("3 Filial não atende o CEP informado.")});
+    QCOMPARE(form->inLblAtiv, 1);
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    return runOnBackends([&](const QString &backend, const QString &connection) {
+        TstValidacao test(backend, connection);
+        return QTest::qExec(&test, argc, argv);
+    });
+}
+
+#include "tst_validacao.moc"
