@@ -40,6 +40,8 @@ private slots:
     void teclasNaoFechamDialogo();
     void sairFechaComSair();
     void escapeSai();
+    void tecladoNaTela();
+    void teclasFisicas();
     void altF4CapturaSemFechar();
 };
 
@@ -586,6 +588,79 @@ void TstFrmCadCons::escapeSai()
     QTest::keyClick(&form, Qt::Key_Escape);
     QVERIFY(!form.isVisible());
     QCOMPARE(form.stResult, QStringLiteral("SAIR"));
+}
+
+void TstFrmCadCons::tecladoNaTela()
+{
+    TfrmCadCons form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseClick(form.edtNmConsumidor, Qt::LeftButton);
+    QCOMPARE(form.inLblAtiv, 2);
+    QCOMPARE(form.blsBorda2->brushColor(), QColor(Qt::black));
+
+    QTest::mouseClick(form.sbtShift, Qt::LeftButton);
+    QCOMPARE(form.sbtQ->caption(), QStringLiteral("Q"));
+    QCOMPARE(form.sbtCCdil->caption(), QStringLiteral("\u00C7"));
+    for (QWidget *tecla : {form.sbtA, form.sbtB, form.sbtEspaco, form.sbt7})
+        QTest::mouseClick(tecla, Qt::LeftButton);
+    QCOMPARE(form.edtNmConsumidor->caption(), QStringLiteral("Ab 7"));
+    QCOMPARE(form.sbtQ->caption(), QStringLiteral("q"));
+
+    // The special keys cover the digit row and bring the "@".
+    QTest::mouseClick(form.sbtOutros, Qt::LeftButton);
+    QVERIFY(form.panOutros->isVisible());
+    QTest::mouseClick(form.sbtArroba, Qt::LeftButton);
+    QTest::mouseClick(form.sbtOutros, Qt::LeftButton);
+    QVERIFY(!form.panOutros->isVisible());
+    QTest::mouseClick(form.sbtBackSpace, Qt::LeftButton);
+    QCOMPARE(form.edtNmConsumidor->caption(), QStringLiteral("Ab 7"));
+
+    // Clearing the sale type forgets the code picked with it.
+    QTest::mouseClick(form.edtTipoVenda, Qt::LeftButton);
+    form.edtTipoVenda->setCaption(QStringLiteral("A Vista"));
+    form.stCdTipoVenda = QStringLiteral("3");
+    QTest::mouseClick(form.sbtLimpar, Qt::LeftButton);
+    QCOMPARE(form.edtTipoVenda->caption(), QString());
+    QCOMPARE(form.stCdTipoVenda, QString());
+
+    // A name display selects its code; the on-screen Enter moves forward.
+    QTest::mouseClick(form.bldNmMuni, Qt::LeftButton);
+    QCOMPARE(form.inLblAtiv, 16);
+    QTest::mouseClick(form.sbtEnter, Qt::LeftButton);
+    QCOMPARE(form.inLblAtiv, 17);
+    QCOMPARE(form.blsBorda15->brushColor(), QColor(Qt::black));
+    QCOMPARE(form.blsBorda14->brushColor(), kCorBorda);
+}
+
+void TstFrmCadCons::teclasFisicas()
+{
+    int fiscal = 0;
+    RelFiscais = [&fiscal] { ++fiscal; };
+    TfrmCadCons form;
+    form.inLblAtiv = 1;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTest::keyClick(&form, Qt::Key_Return);
+    QCOMPARE(form.inLblAtiv, 2);
+    QTest::keyClicks(&form, QStringLiteral("Ana"));
+    QTest::keyClick(&form, Qt::Key_Underscore, Qt::ShiftModifier);
+    QTest::keyClick(&form, Qt::Key_CapsLock);
+    QCOMPARE(form.sbtQ->caption(), QStringLiteral("Q"));
+    QTest::keyClicks(&form, QStringLiteral("b-"));
+    QTest::keyClick(&form, Qt::Key_Backspace);
+    QTest::keyClicks(&form, QStringLiteral("c"));
+    QCOMPARE(form.edtNmConsumidor->caption(), QStringLiteral("ana_C"));
+
+    QTest::keyClick(&form, Qt::Key_F1);
+    QCOMPARE(fiscal, 0);
+    form.boUtilizaImpFis = true;
+    QTest::keyClick(&form, Qt::Key_F1);
+    QCOMPARE(fiscal, 1);
+    QTest::keyClick(&form, Qt::Key_Return, Qt::ShiftModifier);
+    QCOMPARE(form.inLblAtiv, 1);
+    QCOMPARE(form.blsBorda1->brushColor(), QColor(Qt::black));
+    RelFiscais = nullptr;
 }
 
 void TstFrmCadCons::altF4CapturaSemFechar()

@@ -35,13 +35,19 @@ private slots:
     void arquivoDeParametros();
     void arquivoSemColuna_data();
     void arquivoSemColuna();
+    void arquivoSemLinha();
+    void simNaoEmTexto();
+    void segundaCargaDaLista();
     void conexaoFalha();
     void novoComTelefone();
     void edicao();
     void edicaoDeConsumidorAusente();
 
 private:
-    void escreveParametros(const QStringList &semColunas = {});
+    // The parameters file; `linhas` rows (the second must never be read), UTILIZAIMPFIS stored
+    // as a Boolean or, given a text, as a text column.
+    void escreveParametros(const QStringList &semColunas = {}, int linhas = 2,
+                           const QVariant &impFis = true);
     bool semeia();
 
     std::unique_ptr<TestDatabase> m_db;
@@ -77,8 +83,10 @@ void TstInicializaForm::cleanup()
     m_db.reset();
 }
 
-void TstInicializaForm::escreveParametros(const QStringList &semColunas)
+void TstInicializaForm::escreveParametros(const QStringList &semColunas, int linhas,
+                                          const QVariant &impFis)
 {
+    const bool impFisTexto = impFis.typeId() == QMetaType::QString;
     struct Coluna
     {
         const char *nome;
@@ -92,7 +100,7 @@ void TstInicializaForm::escreveParametros(const QStringList &semColunas)
         {"INCOR4", kvt::FieldType::Integer, 44},
         {"INCOR5", kvt::FieldType::Integer, 55},
         {"INCOR6", kvt::FieldType::Integer, 66},
-        {"UTILIZAIMPFIS", kvt::FieldType::Boolean, true},
+        {"UTILIZAIMPFIS", impFisTexto ? kvt::FieldType::String : kvt::FieldType::Boolean, impFis},
         {"IDESQUEMA", kvt::FieldType::String, "ESQ"},
         {"CDCCUSCLIE", kvt::FieldType::String, "CC01"},
         {"CDTIPOCONS", kvt::FieldType::String, "01"},
@@ -115,10 +123,10 @@ void TstInicializaForm::escreveParametros(const QStringList &semColunas)
     }
     kvt::MemTable arquivo(QStringLiteral("parametros"), campos);
     arquivo.createDataSet();
-    arquivo.appendRecord(valores);
-    // A second row that must not be read.
-    valores[0] = 99;
-    arquivo.appendRecord(valores);
+    for (int linha = 0; linha < linhas; ++linha) {
+        arquivo.appendRecord(valores);
+        valores[0] = 99;
+    }
     arquivo.saveToFile(m_host->filePath(QStringLiteral("PARAMETROSZET.CDS")));
 }
 
@@ -314,6 +322,48 @@ void TstInicializaForm::arquivoSemColuna()
         form.InicializaForm({cliente});
         QCOMPARE(form.stCdCliente, cliente.toString());
     }
+}
+
+void TstInicializaForm::arquivoSemLinha()
+{
+    escreveParametros({}, 0);
+    TfrmCadCons form;
+    form.InicializaForm({QString(), QString(), QString(), QStringLiteral("NOVO")});
+    QCOMPARE(form.incor1, 0);
+    QVERIFY(!form.boUtilizaImpFis);
+    QCOMPARE(form.stCdFilial, QString());
+    QCOMPARE(form.stCdCliente, QString());
+    QCOMPARE(form.panTeclado->palette().color(QPalette::Window), QColor(Qt::white));
+    QVERIFY(m_mensagens.isEmpty());
+}
+
+void TstInicializaForm::simNaoEmTexto()
+{
+    for (const auto &[texto, esperado] : {std::pair{"S", true}, std::pair{"N", false}}) {
+        escreveParametros({}, 1, QString::fromLatin1(texto));
+        TfrmCadCons form;
+        form.InicializaForm({QStringLiteral("0001")});
+        QCOMPARE(form.boUtilizaImpFis, esperado);
+    }
+}
+
+void TstInicializaForm::segundaCargaDaLista()
+{
+    QVERIFY(semeia());
+    escreveParametros();
+    TfrmCadCons form;
+    form.InicializaForm({QStringLiteral("0001")});
+    QVERIFY(form.adqPesqConsumidor);
+    // Another load, and the data module's end, must leave the screen's list alive (ASan
+    // watches).
+    QVERIFY(GetTodosCons(QStringLiteral("0001"), QStringLiteral("T"), QStringLiteral("T")));
+    delete rdmInsereConsumidor;
+    rdmInsereConsumidor = nullptr;
+    QCOMPARE(form.adqPesqConsumidor->recordCount(), 2);
+    QCOMPARE(form.adqPesqConsumidor
+                 ->value(0, form.adqPesqConsumidor->fieldByName(QStringLiteral("CDCLIENTE")))
+                 .toString(),
+             QStringLiteral("0001"));
 }
 
 void TstInicializaForm::conexaoFalha()
