@@ -75,8 +75,9 @@ HOSTZET_EXPORT QVariant RequisicaoHTTP(const QString &url, const QString &format
 HOSTZET_EXPORT bool EmptyString(const QString &text);
 // The ASCII digits of the text, in order.
 HOSTZET_EXPORT QString SoNumerosStr(const QString &text);
-// The zero fill of stored codes: the trimmed text left-filled with "0" to `width`. A text that
-// is blank or already `width` long once trimmed comes back unchanged; a longer one trimmed.
+// The zero fill of stored codes (kvt::text::zeroFill): the text without its blanks, left-filled
+// with "0" to `width`. A text that is blank or already `width` long without its blanks comes back
+// unchanged; a longer one without its blanks. The data service's AjustaKvt fills alike.
 HOSTZET_EXPORT QString Ajusta(const QString &text, int width);
 // True for eleven digits whose two check digits are right; punctuation, other lengths and the
 // same-digit sequences (11111111111, ...) are rejected.

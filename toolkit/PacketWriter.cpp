@@ -1,6 +1,7 @@
 #include "PacketCodec.h"
 
 #include "PacketBytes.h"
+#include "TextRules.h"
 
 #include <cstring>
 
@@ -37,7 +38,7 @@ struct Out
         bytes.resize(at + text.size());
         char *out = bytes.data() + at;
         for (const QChar c : text) {
-            const int b = encode1252(c.unicode());
+            const int b = kvt::text::encode1252(c.unicode());
             if (b < 0) {
                 bytes.resize(at);
                 throw EDatabaseError(

@@ -1,5 +1,6 @@
 #include "ServerTestBackend.h"
 
+#include "host/HostZet.h"
 #include "toolkit/DataSet.h"
 
 #include <QDateTime>
@@ -34,7 +35,8 @@ private slots:
     void todosConsColumns();
 };
 
-// Zero fill: no database involved, but cheap enough to run with every backend.
+// Zero fill: no database involved, but cheap enough to run with every backend. The screen's
+// Ajusta must fill exactly alike, or its codes miss the stored ones.
 void TstSrvConsumidor::ajustaKvt_data()
 {
     QTest::addColumn<QString>("text");
@@ -47,6 +49,9 @@ void TstSrvConsumidor::ajustaKvt_data()
     QTest::newRow("longer unchanged") << "123456" << 5 << "123456";
     QTest::newRow("longer with blanks comes trimmed") << " 123456 " << 5 << "123456";
     QTest::newRow("width reached after trim keeps blanks") << " 12345 " << 5 << " 12345 ";
+    QTest::newRow("control character is a blank") << QStringLiteral("\x01") + "12" << 4 << "0012";
+    QTest::newRow("no-break space is a character")
+        << QStringLiteral("\u00a012") << 4 << QStringLiteral("0\u00a012");
     QTest::newRow("cpf") << "12345678909" << 21
                          << "0000000000"
                             "12345678909";
@@ -56,6 +61,7 @@ void TstSrvConsumidor::ajustaKvt()
     QFETCH(QString, text);
     QFETCH(int, width);
     QTEST(AjustaKvt(text, width), "expected");
+    QTEST(Ajusta(text, width), "expected");
 }
 
 void TstSrvConsumidor::existeConsumidor_data()
