@@ -29,6 +29,13 @@ HOSTZET_EXPORT void Mensagem(const QString &texto, const QString &titulo = {},
 using MensagemHandler = std::function<void(const QString &texto, int tipo)>;
 HOSTZET_EXPORT void setMensagemHandler(MensagemHandler handler);
 
+// How Mensagem shows a text when no handler is set. This library holds no widgets: the
+// screen-services library installs its message dialog here (installDefaultScreenServices).
+// Returns false when it could not show the text; without a presenter, or after false, the text
+// goes to the log, never lost.
+using MensagemPresenter = std::function<bool(const QString &texto, int tipo)>;
+HOSTZET_EXPORT void setMensagemPresenter(MensagemPresenter presenter);
+
 // Makes the toolkit's general error handler show uncaught errors through Mensagem kind 3.
 HOSTZET_EXPORT void installHostErrorHandler();
 
