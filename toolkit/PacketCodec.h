@@ -112,8 +112,9 @@ public:
     virtual QByteArrayView bytes(int row, int field) const = 0;
 };
 
-// Writes a merged packet (no change log, every row unmodified); raises EDatabaseError naming
-// the column for a value the packet cannot carry (a text outside Windows-1252, a text too long).
+// Writes a merged packet (no change log, every row unmodified); a text column with a value
+// outside Windows-1252 is written as wide text. Raises EDatabaseError naming the column for a
+// value the packet cannot carry (a text too long).
 QByteArray write(const QList<FieldDef> &fields, const QByteArray &packetParams,
                  const Source &source);
 
