@@ -12,12 +12,12 @@ class DataSet;
 }
 
 // Case- and accent-insensitive form of a text for searching: "José" and "JOSE" both give "jose".
-HOSTZET_EXPORT QString foldForSearch(const QString &text);
+HOSTZET_SCREEN_EXPORT QString foldForSearch(const QString &text);
 
 // The visible columns of a data set as a table model. Cells are read from the data set when the
 // view asks for them; narrowing keeps only a vector of the matching row numbers, so a list of a
 // million consumers is never copied.
-class HOSTZET_EXPORT DataSetModel : public QAbstractTableModel
+class HOSTZET_SCREEN_EXPORT DataSetModel : public QAbstractTableModel
 {
     Q_OBJECT
 

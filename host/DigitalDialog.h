@@ -7,7 +7,7 @@
 
 // Stands in for the fingerprint reader: shows whose print is taken; "Capturar" produces the two
 // templates, "Cancelar" leaves them empty.
-class HOSTZET_EXPORT DigitalDialog : public TouchDialog
+class HOSTZET_SCREEN_EXPORT DigitalDialog : public TouchDialog
 {
     Q_OBJECT
 
@@ -26,4 +26,4 @@ private:
 };
 
 // Writes the two templates into elements 0 and 1 of `retorno`, keeping any further elements.
-HOSTZET_EXPORT void fillDigitalRetorno(QVariant &retorno, const QStringList &templates);
+HOSTZET_SCREEN_EXPORT void fillDigitalRetorno(QVariant &retorno, const QStringList &templates);

@@ -1,5 +1,7 @@
 #include "HostZet.h"
 
+#include "toolkit/TextRules.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QIODevice>
@@ -34,13 +36,6 @@ constexpr std::array<BodyType, 3> kBodyTypes{{
     {"XML", "application/xml; charset=utf-8"},
 }};
 
-// Windows-1252 at 0x80..0x9F, where it differs from Latin-1; the five unassigned bytes map to
-// themselves. Qt's own decoders know no Windows code pages.
-constexpr std::array<char16_t, 32> kCp1252High{
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 QVariant answer(int status, const QString &text)
 {
     return QVariantList{status, text};
@@ -63,17 +58,8 @@ QByteArray contentTypeFor(const QString &formato)
     return "application/octet-stream";
 }
 
-QString decodeCp1252(const QByteArray &bytes)
-{
-    QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes.at(i));
-        text[i] = byte >= 0x80 && byte <= 0x9F ? QChar(kCp1252High[byte - 0x80]) : QChar(byte);
-    }
-    return text;
-}
-
-// The body as text in the charset the server named; UTF-8 when it named none.
+// The body as text in the charset the server named; UTF-8 when it named none. Qt's own
+// decoders know no Windows code pages.
 QString decodeBody(const QByteArray &body, const QByteArray &contentType)
 {
     static const QRegularExpression charsetPattern(QStringLiteral(R"(charset\s*=\s*"?([^";\s]+))"),
@@ -81,7 +67,7 @@ QString decodeBody(const QByteArray &body, const QByteArray &contentType)
     const QString charset =
         charsetPattern.match(QString::fromLatin1(contentType)).captured(1).toLower();
     if (charset == QLatin1String("windows-1252") || charset == QLatin1String("cp1252"))
-        return decodeCp1252(body);
+        return kvt::text::decode1252(body);
     if (!charset.isEmpty()) {
         QStringDecoder decoder(charset.toLatin1().constData());
         if (decoder.isValid())

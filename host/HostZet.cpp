@@ -1,10 +1,9 @@
 #include "HostZet.h"
 
-#include "MensagemDialog.h"
 #include "toolkit/Dispatch.h"
 #include "toolkit/Exceptions.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
 #include <QtDebug>
 
@@ -16,6 +15,12 @@ MensagemHandler &mensagemHandler()
 {
     static MensagemHandler handler;
     return handler;
+}
+
+MensagemPresenter &mensagemPresenter()
+{
+    static MensagemPresenter presenter;
+    return presenter;
 }
 
 // Environment value, else the fallback; no trailing "/" either way.
@@ -48,18 +53,21 @@ void Mensagem(const QString &texto, const QString &titulo, const QString &confir
         handler(texto, tipo);
         return;
     }
-    // Without a widget application (a console tool using the data service) there is no one to
-    // show a box to; the text must not be lost.
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
+    // Without a dialog to show it in (a console tool using the data service) the text must
+    // still not be lost.
+    const MensagemPresenter presenter = mensagemPresenter();
+    if (!presenter || !presenter(texto, tipo))
         qWarning().noquote() << texto;
-        return;
-    }
-    showMensagemDialog(texto, tipo);
 }
 
 void setMensagemHandler(MensagemHandler handler)
 {
     mensagemHandler() = std::move(handler);
+}
+
+void setMensagemPresenter(MensagemPresenter presenter)
+{
+    mensagemPresenter() = std::move(presenter);
 }
 
 void installHostErrorHandler()

@@ -29,6 +29,13 @@ HOSTZET_EXPORT void Mensagem(const QString &texto, const QString &titulo = {},
 using MensagemHandler = std::function<void(const QString &texto, int tipo)>;
 HOSTZET_EXPORT void setMensagemHandler(MensagemHandler handler);
 
+// How Mensagem shows a text when no handler is set. This library holds no widgets: the
+// screen-services library installs its message dialog here (installDefaultScreenServices).
+// Returns false when it could not show the text; without a presenter, or after false, the text
+// goes to the log, never lost.
+using MensagemPresenter = std::function<bool(const QString &texto, int tipo)>;
+HOSTZET_EXPORT void setMensagemPresenter(MensagemPresenter presenter);
+
 // Makes the toolkit's general error handler show uncaught errors through Mensagem kind 3.
 HOSTZET_EXPORT void installHostErrorHandler();
 
@@ -75,8 +82,9 @@ HOSTZET_EXPORT QVariant RequisicaoHTTP(const QString &url, const QString &format
 HOSTZET_EXPORT bool EmptyString(const QString &text);
 // The ASCII digits of the text, in order.
 HOSTZET_EXPORT QString SoNumerosStr(const QString &text);
-// The zero fill of stored codes: the trimmed text left-filled with "0" to `width`. A text that
-// is blank or already `width` long once trimmed comes back unchanged; a longer one trimmed.
+// The zero fill of stored codes (kvt::text::zeroFill): the text without its blanks, left-filled
+// with "0" to `width`. A text that is blank or already `width` long without its blanks comes back
+// unchanged; a longer one without its blanks. The data service's AjustaKvt fills alike.
 HOSTZET_EXPORT QString Ajusta(const QString &text, int width);
 // True for eleven digits whose two check digits are right; punctuation, other lengths and the
 // same-digit sequences (11111111111, ...) are rejected.

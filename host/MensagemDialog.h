@@ -12,7 +12,7 @@ class TouchButton;
 // Base of the host's touch dialogs: frameless, modal, a white face in a frame-coloured border,
 // buttons that never take the focus, and the keys handled here rather than by QDialog, which
 // would look for a default button on Enter.
-class HOSTZET_EXPORT TouchDialog : public QDialog
+class HOSTZET_SCREEN_EXPORT TouchDialog : public QDialog
 {
     Q_OBJECT
 
@@ -34,7 +34,7 @@ protected:
 };
 
 // The host's message box: the text, a coloured band telling the kind at a glance and one button.
-class HOSTZET_EXPORT MensagemDialog : public TouchDialog
+class HOSTZET_SCREEN_EXPORT MensagemDialog : public TouchDialog
 {
     Q_OBJECT
 
@@ -55,4 +55,4 @@ private:
 };
 
 // Shows a message modally over the active window; returns when the operator has acknowledged it.
-HOSTZET_EXPORT void showMensagemDialog(const QString &texto, int tipo);
+HOSTZET_SCREEN_EXPORT void showMensagemDialog(const QString &texto, int tipo);

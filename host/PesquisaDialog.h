@@ -22,7 +22,7 @@ struct PesquisaCores
 
 // The list dialog: the visible columns of a data set under their display labels, narrowed by
 // what is typed. Choosing a row makes it the data set's current row and accepts the dialog.
-class HOSTZET_EXPORT PesquisaDialog : public TouchDialog
+class HOSTZET_SCREEN_EXPORT PesquisaDialog : public TouchDialog
 {
     Q_OBJECT
 

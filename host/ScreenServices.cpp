@@ -1,9 +1,12 @@
 #include "ScreenServices.h"
 
 #include "DigitalDialog.h"
+#include "HostZet.h"
 #include "MensagemDialog.h"
 #include "PesquisaDialog.h"
 #include "toolkit/DataSet.h"
+
+#include <QApplication>
 
 PesquisaProc Pesquisa;
 RelFiscaisProc RelFiscais;
@@ -40,4 +43,16 @@ void installDefaultScreenServices()
     Pesquisa = pesquisaDialog;
     RelFiscais = relFiscaisDialog;
     DigitalConsumidor = digitalDialog;
+    installMensagemDialog();
+}
+
+void installMensagemDialog()
+{
+    setMensagemPresenter([](const QString &texto, int tipo) {
+        // A console program that uses the data service has no one to show a box to.
+        if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+            return false;
+        showMensagemDialog(texto, tipo);
+        return true;
+    });
 }

@@ -13,6 +13,7 @@ class DataSet;
 
 // The host's screen services, procedure variables filled before the module is used. Each has a
 // real dialog by default (installDefaultScreenServices); tests and the replay mode replace them.
+// They live in the screen-services library, apart from the widget-free host library.
 
 // List dialog: true when the operator chose a row, which is then the table's current row.
 using PesquisaProc = std::function<bool(kvt::DataSet &tabela, int modo, const QString &pais,
@@ -23,9 +24,12 @@ using RelFiscaisProc = std::function<void()>;
 using DigitalConsumidorProc =
     std::function<void(int a, int b, const QString &nome, QVariant &retorno)>;
 
-HOSTZET_EXPORT extern PesquisaProc Pesquisa;
-HOSTZET_EXPORT extern RelFiscaisProc RelFiscais;
-HOSTZET_EXPORT extern DigitalConsumidorProc DigitalConsumidor;
+HOSTZET_SCREEN_EXPORT extern PesquisaProc Pesquisa;
+HOSTZET_SCREEN_EXPORT extern RelFiscaisProc RelFiscais;
+HOSTZET_SCREEN_EXPORT extern DigitalConsumidorProc DigitalConsumidor;
 
-// Installs the host's own dialogs into the three variables (needs a QApplication).
-HOSTZET_EXPORT void installDefaultScreenServices();
+// Installs the host's own dialogs into the three variables and as Mensagem's presenter.
+HOSTZET_SCREEN_EXPORT void installDefaultScreenServices();
+// Makes Mensagem show the host's message dialog when no handler is set (in a widget
+// application; elsewhere the text goes to the log).
+HOSTZET_SCREEN_EXPORT void installMensagemDialog();

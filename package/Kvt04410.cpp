@@ -2,6 +2,7 @@
 
 #include "client/Cli_Kvt04410.h"
 #include "host/HostZet.h"
+#include "host/ScreenServices.h"
 #include "server/Srv_Kvt04410.h"
 #include "toolkit/Exceptions.h"
 
@@ -78,8 +79,9 @@ Q_DECL_EXPORT QString CriaTelaKvt04410(QVariantList arParams, QVariant &oleRetor
 Q_DECL_EXPORT void Initialize()
 {
     // The data-service and screen units register and create nothing of their own; errors that
-    // no handler caught are shown through the host's message box.
+    // no handler caught, and every message, are shown in the host's message box.
     installHostErrorHandler();
+    installMensagemDialog();
 }
 
 Q_DECL_EXPORT void Finalize()

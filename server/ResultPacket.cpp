@@ -1,6 +1,7 @@
 #include "server/ResultPacket.h"
 
 #include "toolkit/DataPacket.h"
+#include "toolkit/TextRules.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -94,17 +95,6 @@ const QHash<QString, const ColumnType *> &columnsByName()
     return byName;
 }
 
-// Case folding of the system: a-z only.
-QString asciiUpper(const QString &text)
-{
-    QString upper = text;
-    for (QChar &c : upper) {
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
-    }
-    return upper;
-}
-
 kvt::FieldDef fieldFromDriver(const QSqlField &column, const QString &name)
 {
     kvt::FieldDef field;
@@ -155,7 +145,7 @@ QList<kvt::FieldDef> resultFields(const QSqlRecord &record)
     fields.reserve(record.count());
     for (int i = 0; i < record.count(); ++i) {
         const QSqlField column = record.field(i);
-        const QString name = asciiUpper(column.name());
+        const QString name = kvt::text::asciiUpper(column.name());
         const ColumnType *known = columnsByName().value(name);
         if (!known) {
             fields.append(fieldFromDriver(column, name));

@@ -11,6 +11,7 @@
 #include "toolkit/Exceptions.h"
 #include "toolkit/MemTable.h"
 #include "toolkit/ShortDate.h"
+#include "toolkit/TextRules.h"
 
 #include <QDate>
 #include <QSqlError>
@@ -230,12 +231,7 @@ QString TrdmInsereConsumidor::connectionName() const
 
 QString AjustaKvt(const QString &stString, int inTamStr)
 {
-    const QString trimmed = stString.trimmed();
-    if (trimmed.size() == inTamStr || EmptyString(stString))
-        return stString;
-    if (trimmed.size() > inTamStr)
-        return trimmed;
-    return QString(inTamStr - trimmed.size(), QLatin1Char('0')) + trimmed;
+    return kvt::text::zeroFill(stString, inTamStr);
 }
 
 int getPais(const QString &P_CDPAIS, const QString &P_TODOS, QVariant &resultado)

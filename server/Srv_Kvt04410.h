@@ -36,7 +36,8 @@ private:
 
 extern TrdmInsereConsumidor *rdmInsereConsumidor;
 
-// Zero fill of consumer codes.
+// Zero fill of consumer codes: the same fill as the host's Ajusta (kvt::text::zeroFill), so
+// codes the screen fills match the stored ones.
 QString AjustaKvt(const QString &stString, int inTamStr);
 
 // Result functions: status 0 and the service result (packet as QByteArray, Boolean, nothing, or

@@ -2,6 +2,7 @@
 
 #include "Exceptions.h"
 #include "PacketCodec.h"
+#include "TextRules.h"
 
 namespace kvt {
 
@@ -20,7 +21,7 @@ public:
     void setReal(int field, double v) override { m_row[field] = v; }
     void setText(int field, QByteArrayView raw, bool wide) override
     {
-        m_row[field] = wide ? packet::decodeUtf16le(raw) : packet::decode1252(raw);
+        m_row[field] = wide ? packet::decodeUtf16le(raw) : text::decode1252(raw);
     }
     void setBytes(int field, QByteArrayView raw) override { m_row[field] = raw.toByteArray(); }
     void endRow() override { m_table.rows.append(m_row); }

@@ -1,28 +1,11 @@
 #include "DataSet.h"
 
 #include "Exceptions.h"
+#include "TextRules.h"
 
 namespace kvt {
 
 namespace {
-
-// Field names compare as the toolkit compares them: only ASCII letters fold.
-bool sameName(const QString &a, const QString &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char16_t x = a[i].unicode();
-        char16_t y = b[i].unicode();
-        if (x >= 'a' && x <= 'z')
-            x -= 'a' - 'A';
-        if (y >= 'a' && y <= 'z')
-            y -= 'a' - 'A';
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 // The toolkit's data-set error: the data set's name, when it has one, before the text.
 [[noreturn]] void fail(const DataSet &dataSet, const QString &text)
@@ -36,7 +19,7 @@ bool sameName(const QString &a, const QString &b)
 int indexOfField(const QList<FieldDef> &fields, const QString &name)
 {
     for (int i = 0; i < fields.size(); ++i) {
-        if (sameName(fields[i].name, name))
+        if (text::equalIgnoringAsciiCase(fields[i].name, name))
             return i;
     }
     return -1;

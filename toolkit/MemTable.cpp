@@ -2,6 +2,7 @@
 
 #include "Exceptions.h"
 #include "PacketCodec.h"
+#include "TextRules.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -278,7 +279,7 @@ public:
         if (wide)
             packet::decodeUtf16le(raw.data(), length, out);
         else
-            packet::decode1252(raw.data(), length, out);
+            text::decode1252(raw.data(), length, out);
         m_used[size_t(field)] = at + length;
         c.nulls.push_back(false);
         c.spans.push_back({quint32(at), quint32(length)});

@@ -3,7 +3,7 @@
 // Private to the toolkit: the byte-level reader and writer of the data packet, shared by
 // DataPacket (value lists) and MemTable (typed columns), so neither goes through a QVariant
 // per cell when it does not have to. PacketReader.cpp reads, PacketWriter.cpp writes,
-// PacketValues.cpp converts values and Windows-1252 text; PacketBytes.h holds what they share.
+// PacketValues.cpp converts values; PacketBytes.h holds what they share.
 
 #include "FieldDef.h"
 
@@ -41,11 +41,6 @@ QVariant integerValue(const FieldDef &field, qint64 v);
 QString integerText(const FieldDef &field, qint64 v);
 QString realText(double v);
 
-// Windows-1252, the system's single-byte text.
-// The byte for a character, or -1 when Windows-1252 has none.
-int encode1252(char16_t c);
-void decode1252(const char *data, qsizetype size, QChar *out);
-QString decode1252(QByteArrayView bytes);
 // `chars` characters from 2 × chars bytes.
 void decodeUtf16le(const char *data, qsizetype chars, QChar *out);
 QString decodeUtf16le(QByteArrayView bytes);
@@ -117,8 +112,9 @@ public:
     virtual QByteArrayView bytes(int row, int field) const = 0;
 };
 
-// Writes a merged packet (no change log, every row unmodified); raises EDatabaseError naming
-// the column for a value the packet cannot carry (a text outside Windows-1252, a text too long).
+// Writes a merged packet (no change log, every row unmodified); a text column with a value
+// outside Windows-1252 is written as wide text. Raises EDatabaseError naming the column for a
+// value the packet cannot carry (a text too long).
 QByteArray write(const QList<FieldDef> &fields, const QByteArray &packetParams,
                  const Source &source);
 

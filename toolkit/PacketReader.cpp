@@ -1,6 +1,7 @@
 #include "PacketCodec.h"
 
 #include "PacketBytes.h"
+#include "TextRules.h"
 
 #include <cmath>
 #include <cstring>
@@ -129,7 +130,8 @@ Reader::Reader(const QByteArray &data, const QString &source) : m_data(data), m_
                     f.packetParams.append(m_data.sliced(param.begin, param.end - param.begin));
                 }
             } else if (param.name == "DISPLAYLABEL" && isTextWord(param.typeWord)) {
-                f.label = decode1252(stripNuls(value.varying(typeSize(param.typeWord)), false));
+                f.label =
+                    text::decode1252(stripNuls(value.varying(typeSize(param.typeWord)), false));
             } else if (param.name == "DISPLAYWIDTH" && isIntegerWord(param.typeWord)) {
                 f.displayWidth =
                     int(qBound(qint64(0), readInteger(value, param.typeWord), qint64(0xFFFF)));

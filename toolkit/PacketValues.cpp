@@ -15,25 +15,7 @@ namespace {
 
 constexpr qint64 JulianDayOfDayZero = 1721425; // the packet's day 1 is 0001-01-01
 
-// Windows-1252 0x80..0x9F; the five unassigned bytes map to the control characters of the same
-// number so that a packet's bytes survive a read-write round trip.
-const char16_t Cp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 } // namespace
-
-int encode1252(char16_t c)
-{
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return c;
-    for (int i = 0; i < 32; ++i) {
-        if (Cp1252High[i] == c)
-            return 0x80 + i;
-    }
-    return -1;
-}
 
 Storage storageOf(FieldType type)
 {
@@ -53,21 +35,6 @@ Storage storageOf(FieldType type)
         break;
     }
     return Storage::Integer;
-}
-
-void decode1252(const char *data, qsizetype size, QChar *out)
-{
-    for (qsizetype i = 0; i < size; ++i) {
-        const uchar b = uchar(data[i]);
-        out[i] = (b >= 0x80 && b < 0xA0) ? QChar(Cp1252High[b - 0x80]) : QChar(b);
-    }
-}
-
-QString decode1252(QByteArrayView bytes)
-{
-    QString s(bytes.size(), Qt::Uninitialized);
-    decode1252(bytes.data(), bytes.size(), s.data());
-    return s;
 }
 
 void decodeUtf16le(const char *data, qsizetype chars, QChar *out)

@@ -1,6 +1,7 @@
 #include "PacketCodec.h"
 
 #include "PacketBytes.h"
+#include "TextRules.h"
 
 #include <cstring>
 
@@ -37,7 +38,7 @@ struct Out
         bytes.resize(at + text.size());
         char *out = bytes.data() + at;
         for (const QChar c : text) {
-            const int b = encode1252(c.unicode());
+            const int b = kvt::text::encode1252(c.unicode());
             if (b < 0) {
                 bytes.resize(at);
                 throw EDatabaseError(
@@ -66,8 +67,23 @@ struct ColumnPlan
 {
     quint32 typeWord = 0;
     int prefix = 0;
-    qint64 width = 0; // bytes, text columns
+    qint64 width = 0;  // bytes, text columns
+    bool wide = false; // text columns written as UTF-16
 };
+
+// A text column is written wide when it is declared so or when one of its values has a
+// character Windows-1252 lacks (a name another program stored), so every value arrives
+// intact; columns that fit keep their single-byte form.
+bool needsWide(const FieldDef &f, int column, const Source &src)
+{
+    if (f.wide)
+        return true;
+    for (int r = 0; r < src.rowCount(); ++r) {
+        if (!src.isNull(r, column) && !kvt::text::fitsCp1252(src.text(r, column)))
+            return true;
+    }
+    return false;
+}
 
 ColumnPlan planColumn(const FieldDef &f, int column, const Source &src)
 {
@@ -110,7 +126,8 @@ ColumnPlan planColumn(const FieldDef &f, int column, const Source &src)
         plan.typeWord = 0x00080008;
         break;
     case FieldType::String: {
-        const int unit = f.wide ? 2 : 1;
+        plan.wide = needsWide(f, column, src);
+        const int unit = plan.wide ? 2 : 1;
         qint64 longest = 1; // an empty text is written as one NUL
         for (int r = 0; r < rows; ++r) {
             if (!src.isNull(r, column))
@@ -122,7 +139,7 @@ ColumnPlan planColumn(const FieldDef &f, int column, const Source &src)
                     .arg(f.name));
         plan.width = qMax(qint64(f.size) * unit, longest);
         plan.width = qMin<qint64>(plan.width, 0xFFFF);
-        const int code = f.wide ? CodeWideText : CodeText;
+        const int code = plan.wide ? CodeWideText : CodeText;
         const bool keptFits = (kept & (Varying | Array | Unsupported)) == Varying &&
                               typeCode(kept) == code &&
                               (typeSize(kept) == 2 || (typeSize(kept) == 1 && longest < 255));
@@ -133,6 +150,7 @@ ColumnPlan planColumn(const FieldDef &f, int column, const Source &src)
         break;
     }
     case FieldType::Memo:
+        plan.wide = needsWide(f, column, src);
         plan.prefix = 4;
         plan.typeWord = 0x004B0004;
         break;
@@ -224,7 +242,7 @@ QByteArray write(const QList<FieldDef> &fields, const QByteArray &packetParams, 
             ++count;
         }
         if (f.type == FieldType::Memo)
-            textParam("SUBTYPE", f.wide ? QStringLiteral("WideText") : QStringLiteral("Text"));
+            textParam("SUBTYPE", plan.wide ? QStringLiteral("WideText") : QStringLiteral("Text"));
         if (!f.label.isEmpty())
             textParam("DISPLAYLABEL", f.label);
         if (f.displayWidth > 0) {
@@ -288,14 +306,14 @@ QByteArray write(const QList<FieldDef> &fields, const QByteArray &packetParams, 
                 // Length first as a placeholder, encoded in place, then patched.
                 const qsizetype at = out.bytes.size();
                 out.uint(0, plan.prefix);
-                if (f.wide)
+                if (plan.wide)
                     out.utf16(src.text(r, c));
                 else
                     out.text1252(src.text(r, c), f.name);
                 qsizetype length = out.bytes.size() - at - plan.prefix;
                 if (length == 0 && f.type == FieldType::String) {
-                    out.bytes.append(f.wide ? 2 : 1, '\0');
-                    length = f.wide ? 2 : 1;
+                    out.bytes.append(plan.wide ? 2 : 1, '\0');
+                    length = plan.wide ? 2 : 1;
                 }
                 if (length > 0xFFFFFFFFLL)
                     throw EDatabaseError(

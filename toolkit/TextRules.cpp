@@ -4,20 +4,48 @@ namespace kvt::text {
 
 namespace {
 
-// Windows-1252 0x80..0x9F; the five unassigned bytes map to the control characters of the same
-// number so that bytes survive a round trip.
-const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+// Windows-1252 0x80..0x9F, where it differs from Latin-1.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-QString mapAscii(QStringView text, char16_t from, char16_t to)
+constexpr int CpfLength = 11;
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool allAsciiDigits(QStringView text)
+{
+    for (const QChar c : text) {
+        if (!isAsciiDigit(c))
+            return false;
+    }
+    return true;
+}
+
+// Weights count+1 down to 2 over the first `count` digits.
+int cpfDigit(QStringView digits, int count)
+{
+    int sum = 0;
+    for (int i = 0; i < count; ++i)
+        sum += (digits.at(i).unicode() - '0') * (count + 1 - i);
+    const int rest = sum * 10 % 11;
+    return rest == 10 ? 0 : rest;
+}
+
+template <char16_t From, char16_t To> char16_t shiftCase(char16_t c)
+{
+    return c >= From && c < From + 26 ? char16_t(c - From + To) : c;
+}
+
+template <char16_t From, char16_t To> QString shiftCase(QStringView text)
 {
     QString out = text.toString();
-    for (QChar &c : out) {
-        if (c.unicode() >= from && c.unicode() <= to)
-            c = QChar(char16_t(c.unicode() ^ 0x20));
-    }
+    for (QChar &c : out)
+        c = QChar(shiftCase<From, To>(c.unicode()));
     return out;
 }
 
@@ -28,7 +56,7 @@ int encode1252(char16_t c)
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return c;
     for (int i = 0; i < 32; ++i) {
-        if (kCp1252High[i] == c)
+        if (Cp1252High[i] == c)
             return 0x80 + i;
     }
     return -1;
@@ -43,14 +71,107 @@ bool fitsCp1252(QStringView text)
     return true;
 }
 
+void decode1252(const char *data, qsizetype size, QChar *out)
+{
+    for (qsizetype i = 0; i < size; ++i) {
+        const uchar b = uchar(data[i]);
+        out[i] = (b >= 0x80 && b < 0xA0) ? QChar(Cp1252High[b - 0x80]) : QChar(b);
+    }
+}
+
+QString decode1252(QByteArrayView bytes)
+{
+    QString s(bytes.size(), Qt::Uninitialized);
+    decode1252(bytes.data(), bytes.size(), s.data());
+    return s;
+}
+
 QString asciiUpper(QStringView text)
 {
-    return mapAscii(text, u'a', u'z');
+    return shiftCase<u'a', u'A'>(text);
 }
 
 QString asciiLower(QStringView text)
 {
-    return mapAscii(text, u'A', u'Z');
+    return shiftCase<u'A', u'a'>(text);
+}
+
+bool equalIgnoringAsciiCase(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (shiftCase<u'a', u'A'>(a[i].unicode()) != shiftCase<u'a', u'A'>(b[i].unicode()))
+            return false;
+    }
+    return true;
+}
+
+bool isBlank(QChar c)
+{
+    return c.unicode() <= ' ';
+}
+
+bool isBlank(QStringView text)
+{
+    for (const QChar c : text) {
+        if (!isBlank(c))
+            return false;
+    }
+    return true;
+}
+
+QStringView trimBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+QString asciiDigits(QStringView text)
+{
+    QString digits;
+    digits.reserve(text.size());
+    for (const QChar c : text) {
+        if (isAsciiDigit(c))
+            digits.append(c);
+    }
+    return digits;
+}
+
+QString zeroFill(QStringView text, int width)
+{
+    const QStringView trimmed = trimBlanks(text);
+    if (trimmed.isEmpty() || trimmed.size() == width)
+        return text.toString();
+    if (trimmed.size() > width)
+        return trimmed.toString();
+    QString filled(width - trimmed.size(), QLatin1Char('0'));
+    filled.append(trimmed);
+    return filled;
+}
+
+QString cpfCheckDigits(QStringView nineDigits)
+{
+    if (nineDigits.size() != 9 || !allAsciiDigits(nineDigits))
+        return {};
+    QString digits = nineDigits.toString();
+    digits.append(QLatin1Char(char('0' + cpfDigit(digits, 9))));
+    digits.append(QLatin1Char(char('0' + cpfDigit(digits, 10))));
+    return digits.right(2);
+}
+
+bool cpfValid(QStringView cpf)
+{
+    if (cpf.size() != CpfLength || !allAsciiDigits(cpf))
+        return false;
+    if (cpf.count(cpf.at(0)) == CpfLength)
+        return false;
+    return cpfCheckDigits(cpf.first(9)) == cpf.sliced(9);
 }
 
 } // namespace kvt::text

@@ -1,8 +1,9 @@
 #include "ConsumerGenerator.h"
 
-#include "Cpf.h"
 #include "DemoData.h"
 #include "ReferenceData.h"
+
+#include "toolkit/TextRules.h"
 
 #include <QHash>
 #include <QSqlDatabase>
@@ -164,7 +165,7 @@ QString ConsumerGenerator::cpfFor(qint64 index) const
     }
     const qint64 base = (kCpfMultiplicador * numero + kCpfDeslocamento) % kCpfBases;
     const QString nove = QString::number(base).rightJustified(9, QLatin1Char('0'));
-    return nove + cpfCheckDigits(nove);
+    return nove + kvt::text::cpfCheckDigits(nove);
 }
 
 QString ConsumerGenerator::telefoneMovel(const QString &estado)
@@ -191,7 +192,8 @@ Consumidor ConsumerGenerator::next()
     }
 
     c.cpf = cpfFor(index);
-    c.cdConsumidor = c.cpf.rightJustified(21, QLatin1Char('0'));
+    // The code the data service's insert makes from a CPF.
+    c.cdConsumidor = kvt::text::zeroFill(c.cpf, 21);
 
     const int primeiro = indexIn(m_nomes);
     const int sobrenome = indexIn(m_sobrenomes);

@@ -1,7 +1,7 @@
 #include "db/tool/ConsumerGenerator.h"
-#include "db/tool/Cpf.h"
 #include "db/tool/DemoData.h"
 #include "db/tool/ReferenceData.h"
+#include "toolkit/TextRules.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -81,7 +81,7 @@ void tst_ConsumerGenerator::everyConsumerIsWellFormed()
     for (int i = 0; i < 5000; ++i) {
         const Consumidor c = gerador.next();
         const QString where = QStringLiteral("consumer %1: %2").arg(i).arg(flatten(c).join('|'));
-        QVERIFY2(kvt::db::cpfValid(c.cpf), qPrintable(where));
+        QVERIFY2(kvt::text::cpfValid(c.cpf), qPrintable(where));
         QVERIFY2(c.cdConsumidor == QString(10, QLatin1Char('0')) + c.cpf, qPrintable(where));
         QVERIFY2(clientes.contains(c.cdCliente), qPrintable(where));
         QVERIFY2(c.nome.size() <= 50 && c.nome.count(QLatin1Char(' ')) >= 1, qPrintable(where));
@@ -150,7 +150,7 @@ void tst_ConsumerGenerator::neverIssuedCpfIsSkipped()
     QSet<QString> cpfs;
     for (int i = 0; i < 3; ++i) {
         const QString cpf = generator.next().cpf;
-        QVERIFY2(kvt::db::cpfValid(cpf), qPrintable(cpf));
+        QVERIFY2(kvt::text::cpfValid(cpf), qPrintable(cpf));
         QVERIFY2(!cpfs.contains(cpf), qPrintable(cpf));
         cpfs.insert(cpf);
     }

@@ -1,7 +1,7 @@
-#include "db/tool/Cpf.h"
 #include "server/ConnectionString.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/MemTable.h"
+#include "toolkit/TextRules.h"
 
 #include <QDir>
 #include <QProcess>
@@ -294,7 +294,7 @@ void tst_KvtDb::consumersAreValidAndReproducible()
     for (const QString &row : rows) {
         const QStringList c = row.split(QLatin1Char('|'));
         const QString cpf = c.at(4);
-        QVERIFY2(kvt::db::cpfValid(cpf), qPrintable(row));
+        QVERIFY2(kvt::text::cpfValid(cpf), qPrintable(row));
         QCOMPARE(c.at(1), cpf.rightJustified(21, QLatin1Char('0')));
         QCOMPARE(c.at(25), cpf);
         QVERIFY2(c.at(21).size() == 1 && c.at(21) >= QLatin1String("1")

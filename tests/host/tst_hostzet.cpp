@@ -116,6 +116,7 @@ private slots:
     void messagesUnknownKey();
 
     void mensagemGoesToHandler();
+    void mensagemWithoutDialogIsLogged();
     void uncaughtErrorsShowAsKind3_data();
     void uncaughtErrorsShowAsKind3();
 
@@ -208,6 +209,24 @@ void tst_HostZet::mensagemGoesToHandler()
     QCOMPARE(m_shown.at(0).texto, QStringLiteral("Operação realizada com sucesso."));
     QCOMPARE(m_shown.at(0).tipo, 0);
     QCOMPARE(m_shown.at(1).tipo, 2);
+}
+
+void tst_HostZet::mensagemWithoutDialogIsLogged()
+{
+    // A console program: no handler, and no presenter or one that cannot show the text.
+    setMensagemHandler({});
+    QTest::ignoreMessage(QtWarningMsg, "Cpf inválido.");
+    Mensagem(QStringLiteral("Cpf inválido."));
+
+    QList<int> asked;
+    setMensagemPresenter([&asked](const QString &, int tipo) {
+        asked.append(tipo);
+        return false;
+    });
+    QTest::ignoreMessage(QtWarningMsg, "RG já cadastrado.");
+    Mensagem(QStringLiteral("RG já cadastrado."), {}, QStringLiteral("N"), QStringLiteral("N"), 2);
+    setMensagemPresenter({});
+    QCOMPARE(asked, QList<int>{2});
 }
 
 void tst_HostZet::uncaughtErrorsShowAsKind3_data()

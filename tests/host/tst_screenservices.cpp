@@ -1,5 +1,6 @@
 #include "host/DataSetModel.h"
 #include "host/DigitalDialog.h"
+#include "host/HostZet.h"
 #include "host/MensagemDialog.h"
 #include "host/PesquisaDialog.h"
 #include "host/ScreenServices.h"
@@ -112,7 +113,7 @@ private slots:
     void mensagemAcknowledgedByKeys_data();
     void mensagemAcknowledgedByKeys();
     void mensagemShowsTextAsTyped();
-    void mensagemReturnsOnEnter();
+    void mensagemShowsDialogAndReturnsOnEnter();
 
     void digitalFillsOrClearsTemplates_data();
     void digitalFillsOrClearsTemplates();
@@ -340,15 +341,22 @@ void TstScreenServices::mensagemShowsTextAsTyped()
     QCOMPARE(labels.first()->textFormat(), Qt::PlainText);
 }
 
-void TstScreenServices::mensagemReturnsOnEnter()
+void TstScreenServices::mensagemShowsDialogAndReturnsOnEnter()
 {
-    ModalAnswer answer([](QWidget *modal) {
-        if (qobject_cast<MensagemDialog *>(modal))
-            QTest::keyClick(modal, Qt::Key_Return);
+    // The host library's Mensagem, without a handler, reaches the dialog installed with the
+    // screen services.
+    QString shown;
+    ModalAnswer answer([&shown](QWidget *modal) {
+        if (!qobject_cast<MensagemDialog *>(modal))
+            return;
+        for (const QLabel *label : modal->findChildren<QLabel *>())
+            shown += label->text();
+        QTest::keyClick(modal, Qt::Key_Return);
     });
-    showMensagemDialog(QStringLiteral("Cpf inválido."), 3);
+    Mensagem(QStringLiteral("Cpf inválido."));
     QVERIFY(answer.seen());
     QVERIFY(!answer.leftOpen());
+    QCOMPARE(shown, QStringLiteral("Cpf inválido."));
 }
 
 void TstScreenServices::digitalFillsOrClearsTemplates_data()

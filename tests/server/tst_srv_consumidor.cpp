@@ -1,6 +1,8 @@
 #include "ServerTestBackend.h"
 
+#include "host/HostZet.h"
 #include "toolkit/DataSet.h"
+#include "toolkit/MemTable.h"
 
 #include <QDateTime>
 
@@ -17,6 +19,7 @@ private slots:
     void ajustaKvt();
     void existeConsumidor_data();
     void existeConsumidor();
+    void nameOutsideWindows1252ArrivesIntact();
     void insertCode_data();
     void insertCode();
     void emptyBirthDateIsNull_data();
@@ -34,7 +37,8 @@ private slots:
     void todosConsColumns();
 };
 
-// Zero fill: no database involved, but cheap enough to run with every backend.
+// Zero fill: no database involved, but cheap enough to run with every backend. The screen's
+// Ajusta must fill exactly alike, or its codes miss the stored ones.
 void TstSrvConsumidor::ajustaKvt_data()
 {
     QTest::addColumn<QString>("text");
@@ -47,6 +51,9 @@ void TstSrvConsumidor::ajustaKvt_data()
     QTest::newRow("longer unchanged") << "123456" << 5 << "123456";
     QTest::newRow("longer with blanks comes trimmed") << " 123456 " << 5 << "123456";
     QTest::newRow("width reached after trim keeps blanks") << " 12345 " << 5 << " 12345 ";
+    QTest::newRow("control character is a blank") << QStringLiteral("\x01") + "12" << 4 << "0012";
+    QTest::newRow("no-break space is a character")
+        << QStringLiteral("\u00a012") << 4 << QStringLiteral("0\u00a012");
     QTest::newRow("cpf") << "12345678909" << 21
                          << "0000000000"
                             "12345678909";
@@ -56,6 +63,7 @@ void TstSrvConsumidor::ajustaKvt()
     QFETCH(QString, text);
     QFETCH(int, width);
     QTEST(AjustaKvt(text, width), "expected");
+    QTEST(Ajusta(text, width), "expected");
 }
 
 void TstSrvConsumidor::existeConsumidor_data()
@@ -101,6 +109,42 @@ void TstSrvConsumidor::existeConsumidor()
     for (const QVariantList &row : table.rows)
         QCOMPARE(row.at(nascimento), QVariant(QDateTime(QDate(1980, 1, 31), QTime(0, 0))));
     QTEST(columnValues(table, QStringLiteral("CDCONSUMIDOR")), "found");
+}
+
+void TstSrvConsumidor::nameOutsideWindows1252ArrivesIntact()
+{
+    // A name another program stored, with a letter the system's code page lacks.
+    const QString nome = QStringLiteral("Łukasz");
+    const QString ana = QStringLiteral("000000000012345678909");
+    QSqlQuery query(fixture());
+    QVERIFY(query.prepare(QStringLiteral(
+        "UPDATE CONSUMIDOR SET NMCONSUMIDOR = :N WHERE CDCLIENTE = '1' AND CDCONSUMIDOR = :K")));
+    query.bindValue(QStringLiteral(":N"), nome);
+    query.bindValue(QStringLiteral(":K"), ana);
+    FIXTURE_EXEC(query);
+
+    QVariant resultado;
+    QCOMPARE(getExisteConsumidor(QStringLiteral("1"), QStringLiteral("12345678909"), QString(),
+                                 resultado),
+             0);
+    QVERIFY2(resultado.metaType().id() == QMetaType::QByteArray, qPrintable(resultado.toString()));
+    kvt::MemTable cds(QStringLiteral("cdsConsumidor"));
+    cds.loadFromPacket(resultado.toByteArray());
+    QCOMPARE(cds.recordCount(), 1);
+    const int nomeColumn = cds.fieldByName(QStringLiteral("NMCONSUMIDOR"));
+    QCOMPARE(cds.value(0, nomeColumn).toString(), nome);
+    QCOMPARE(cds.value(0, cds.fieldByName(QStringLiteral("CDCONSUMIDOR"))).toString(), ana);
+
+    // The table's own packet, as the screen saves and reloads it, keeps the name.
+    kvt::MemTable reloaded(QStringLiteral("cdsConsumidor"));
+    reloaded.loadFromPacket(cds.toPacket());
+    QCOMPARE(reloaded.value(0, nomeColumn).toString(), nome);
+
+    kvt::DataSet *list =
+        GetTodosCons(QStringLiteral("0001"), QStringLiteral("T"), QStringLiteral("1"));
+    QVERIFY(list);
+    QVERIFY(list->locate({QStringLiteral("CDCONSUMIDOR")}, {ana}));
+    QCOMPARE(list->asString(QStringLiteral("NMCONSUMIDOR")), nome);
 }
 
 void TstSrvConsumidor::insertCode_data()

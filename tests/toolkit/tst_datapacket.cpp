@@ -40,7 +40,6 @@ PacketTable testVectorTable()
     return t;
 }
 
-
 QByteArray header(int columns, int rows)
 {
     return Bytes()
@@ -214,17 +213,36 @@ private slots:
         QCOMPARE(DataPacket::read(bytes).rows[0][0], QVariant("a"));
     }
 
-    void textOutsideWindows1252IsAnError()
+    void textOutsideWindows1252GoesWide()
     {
+        // Values another program stored: each column that holds one goes wide as a whole, the
+        // others keep their single-byte form.
         PacketTable t;
-        t.fields = {makeField("NMCONSUMIDOR", FieldType::String, 40)};
-        t.rows.append({QStringLiteral("José 中")});
-        try {
-            DataPacket::write(t);
-            QFAIL("a character outside Windows-1252 was written");
-        } catch (const EDatabaseError &e) {
-            QVERIFY2(e.message().contains("NMCONSUMIDOR"), qPrintable(e.message()));
+        t.fields = {makeField("NMCONSUMIDOR", FieldType::String, 50),
+                    makeField("CDCONSUMIDOR", FieldType::String, 21),
+                    makeField("DSREFERENDECONS", FieldType::Memo)};
+        t.rows.append({QStringLiteral("Ação"), QStringLiteral("1"), QStringLiteral("Perto")});
+        t.rows.append({QStringLiteral("Łukasz"), QStringLiteral("2"), QStringLiteral("Ao lado ☃")});
+        t.rows.append({QVariant(), QStringLiteral("3"), QVariant()});
+        const QByteArray bytes = DataPacket::write(t);
+
+        const PacketTable back = DataPacket::read(bytes);
+        QCOMPARE(back.fields[0].wide, true);
+        QCOMPARE(back.fields[0].size, 50);
+        QCOMPARE(back.fields[1].wide, false);
+        QCOMPARE(back.fields[2].wide, true);
+        QCOMPARE(back.rows.size(), t.rows.size());
+        for (int r = 0; r < t.rows.size(); ++r) {
+            for (int c = 0; c < t.fields.size(); ++c)
+                QCOMPARE(back.rows[r][c], t.rows[r][c]);
         }
+        QCOMPARE(DataPacket::write(back), bytes);
+
+        MemTable table(QStringLiteral("cdsConsumidor"));
+        table.loadFromPacket(bytes);
+        QCOMPARE(table.value(1, 0), QVariant(QStringLiteral("Łukasz")));
+        QCOMPARE(table.value(1, 2), QVariant(QStringLiteral("Ao lado ☃")));
+        QCOMPARE(table.toPacket(), bytes);
     }
 
     void widthReadAsAnyIntegerType()
