@@ -140,7 +140,7 @@ void TstSrvConsumidor::nameOutsideWindows1252ArrivesIntact()
     reloaded.loadFromPacket(cds.toPacket());
     QCOMPARE(reloaded.value(0, nomeColumn).toString(), nome);
 
-    kvt::DataSet *list =
+    const auto list =
         GetTodosCons(QStringLiteral("0001"), QStringLiteral("T"), QStringLiteral("1"));
     QVERIFY(list);
     QVERIFY(list->locate({QStringLiteral("CDCONSUMIDOR")}, {ana}));
