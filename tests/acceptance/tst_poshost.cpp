@@ -232,6 +232,7 @@ void tst_PosHost::keysReachTheScreenAsAKeyboardSendsThem_data()
                                                       k("release Ctrl+Shift+Return \"\\x0d\""),
                                                       k("release Ctrl+Shift"),
                                                       k("release Control")};
+    // F3 opens the consumer search: `cancel` answers it.
     QStringList functionKeys{QStringLiteral("cancel")};
     QStringList functionEvents;
     for (int n = 1; n <= 12; ++n) {
