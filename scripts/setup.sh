@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc
     unixodbc odbc-postgresql postgresql
     fonts-liberation2 fonts-dejavu-core
+    xvfb xdotool qt6-qpa-plugins libxcb-cursor0
 )
 
 missing=()

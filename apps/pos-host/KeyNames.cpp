@@ -1,6 +1,7 @@
 #include "KeyNames.h"
 
-#include <QHash>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QStringList>
 
 namespace {
@@ -15,18 +16,32 @@ struct NamedKey
 
 // US layout for the punctuation names; letters and digits are handled by rule.
 constexpr NamedKey namedKeys[] = {
-    {"Return", Qt::Key_Return, '\r', '\r'}, {"Enter", Qt::Key_Enter, '\r', '\r'},
-    {"Escape", Qt::Key_Escape, 27, 27},     {"Tab", Qt::Key_Tab, '\t', 0},
-    {"Backspace", Qt::Key_Backspace, 8, 8}, {"Delete", Qt::Key_Delete, 0, 0},
-    {"Space", Qt::Key_Space, ' ', ' '},     {"Minus", Qt::Key_Minus, '-', '_'},
-    {"Equal", Qt::Key_Equal, '=', '+'},     {"Comma", Qt::Key_Comma, ',', '<'},
-    {"Period", Qt::Key_Period, '.', '>'},   {"Slash", Qt::Key_Slash, '/', '?'},
-    {"Backslash", Qt::Key_Backslash, '\\', '|'}, {"Semicolon", Qt::Key_Semicolon, ';', ':'},
-    {"Apostrophe", Qt::Key_Apostrophe, '\'', '"'}, {"At", Qt::Key_At, '@', '@'},
-    {"Up", Qt::Key_Up, 0, 0},     {"Down", Qt::Key_Down, 0, 0},   {"Left", Qt::Key_Left, 0, 0},
-    {"Right", Qt::Key_Right, 0, 0}, {"Home", Qt::Key_Home, 0, 0}, {"End", Qt::Key_End, 0, 0},
-    {"PageUp", Qt::Key_PageUp, 0, 0}, {"PageDown", Qt::Key_PageDown, 0, 0},
+    {"Return", Qt::Key_Return, '\r', '\r'},
+    {"Enter", Qt::Key_Enter, '\r', '\r'},
+    {"Escape", Qt::Key_Escape, 27, 27},
+    {"Tab", Qt::Key_Tab, '\t', 0},
+    {"Backspace", Qt::Key_Backspace, 8, 8},
+    {"Delete", Qt::Key_Delete, 0, 0},
+    {"Space", Qt::Key_Space, ' ', ' '},
+    {"Minus", Qt::Key_Minus, '-', '_'},
+    {"Equal", Qt::Key_Equal, '=', '+'},
+    {"Comma", Qt::Key_Comma, ',', '<'},
+    {"Period", Qt::Key_Period, '.', '>'},
+    {"Slash", Qt::Key_Slash, '/', '?'},
+    {"Backslash", Qt::Key_Backslash, '\\', '|'},
+    {"Semicolon", Qt::Key_Semicolon, ';', ':'},
+    {"Apostrophe", Qt::Key_Apostrophe, '\'', '"'},
+    {"At", Qt::Key_At, '@', '@'},
+    {"Up", Qt::Key_Up, 0, 0},
+    {"Down", Qt::Key_Down, 0, 0},
+    {"Left", Qt::Key_Left, 0, 0},
+    {"Right", Qt::Key_Right, 0, 0},
+    {"Home", Qt::Key_Home, 0, 0},
+    {"End", Qt::Key_End, 0, 0},
+    {"PageUp", Qt::Key_PageUp, 0, 0},
+    {"PageDown", Qt::Key_PageDown, 0, 0},
     {"Insert", Qt::Key_Insert, 0, 0},
+    {"CapsLock", Qt::Key_CapsLock, 0, 0},
 };
 
 std::optional<Qt::KeyboardModifier> modifierNamed(const QString &name)
@@ -53,12 +68,19 @@ std::optional<KeyStroke> parseKeyName(const QString &name)
     }
     const QString keyName = parts.takeLast();
     KeyStroke stroke;
+    // A modifier named alone is its own key: "Shift", "Ctrl+Shift".
+    if (const auto own = modifierNamed(keyName)) {
+        stroke.key = keyOfModifier(*own);
+        stroke.modifiers = *own;
+    }
     for (const QString &part : parts) {
         const auto modifier = modifierNamed(part);
         if (!modifier)
             return std::nullopt;
         stroke.modifiers |= *modifier;
     }
+    if (stroke.key)
+        return stroke;
     const bool shift = stroke.modifiers.testFlag(Qt::ShiftModifier);
     const bool noText = stroke.modifiers.testFlag(Qt::ControlModifier) ||
                         stroke.modifiers.testFlag(Qt::AltModifier);
@@ -73,20 +95,29 @@ std::optional<KeyStroke> parseKeyName(const QString &name)
     }
     for (const NamedKey &k : namedKeys) {
         if (keyName.compare(QLatin1String(k.name), Qt::CaseInsensitive) == 0) {
-            stroke.key = k.key;
             const char c = shift ? k.shifted : k.plain;
-            if (c && !noText)
+            // X names a key by the symbol it types: Shift+Minus arrives as Qt::Key_Underscore,
+            // Shift+Tab as Qt::Key_Backtab.
+            stroke.key = shift && c > ' ' ? int(c) : k.key;
+            if (shift && k.key == Qt::Key_Tab)
+                stroke.key = Qt::Key_Backtab;
+            // Control characters (Return, Escape, Backspace) keep their text under Ctrl and Alt.
+            if (c && !(noText && c > ' '))
                 stroke.text = QString(QLatin1Char(c));
             return stroke;
         }
     }
     if (keyName.size() == 1) {
-        const auto single = keyForCharacter(keyName.at(0));
+        QChar ch = keyName.at(0);
+        // US layout: Shift+1 types "!" and arrives as Qt::Key_Exclam.
+        if (shift && ch >= QLatin1Char('0') && ch <= QLatin1Char('9'))
+            ch = QLatin1Char(")!@#$%^&*("[ch.unicode() - '0']);
+        const auto single = keyForCharacter(ch);
         if (!single)
             return std::nullopt;
         stroke.key = single->key;
-        QString text = keyName;
-        if (keyName.at(0).isLetter())
+        QString text(ch);
+        if (ch.isLetter())
             text = shift ? keyName.toUpper() : keyName;
         if (!noText)
             stroke.text = text;
@@ -122,4 +153,63 @@ std::optional<KeyStroke> keyForCharacter(QChar ch)
         return std::nullopt;
     }
     return stroke;
+}
+
+Qt::KeyboardModifier modifierOfKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Shift:
+        return Qt::ShiftModifier;
+    case Qt::Key_Control:
+        return Qt::ControlModifier;
+    case Qt::Key_Alt:
+        return Qt::AltModifier;
+    case Qt::Key_Meta:
+        return Qt::MetaModifier;
+    default:
+        return Qt::NoModifier;
+    }
+}
+
+int keyOfModifier(Qt::KeyboardModifier modifier)
+{
+    switch (modifier) {
+    case Qt::ShiftModifier:
+        return Qt::Key_Shift;
+    case Qt::ControlModifier:
+        return Qt::Key_Control;
+    case Qt::AltModifier:
+        return Qt::Key_Alt;
+    case Qt::MetaModifier:
+        return Qt::Key_Meta;
+    default:
+        return 0;
+    }
+}
+
+QString describeKeyEvent(const QKeyEvent &event)
+{
+    QString line =
+        event.type() == QEvent::KeyPress ? QStringLiteral("press ") : QStringLiteral("release ");
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    if (modifiers.testFlag(Qt::ControlModifier))
+        line += QLatin1String("Ctrl+");
+    if (modifiers.testFlag(Qt::AltModifier))
+        line += QLatin1String("Alt+");
+    if (modifiers.testFlag(Qt::ShiftModifier))
+        line += QLatin1String("Shift+");
+    const QString name = QKeySequence(event.key()).toString(QKeySequence::PortableText);
+    line += name.isEmpty() ? QStringLiteral("0x%1").arg(event.key(), 0, 16) : name;
+    if (!event.text().isEmpty()) {
+        // Control characters as \xNN, so that every event stays on one line.
+        QString text;
+        for (const QChar ch : event.text()) {
+            if (ch.unicode() < 0x20 || ch.unicode() == 0x7f)
+                text += QStringLiteral("\\x%1").arg(ch.unicode(), 2, 16, QLatin1Char('0'));
+            else
+                text += ch;
+        }
+        line += QLatin1String(" \"") + text + QLatin1Char('"');
+    }
+    return line;
 }

@@ -13,16 +13,20 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
 // How long to wait for the screen to come up before the script gives up (in 10 ms steps).
 constexpr int maxWaits = 1000;
+// How long `await` waits for a line on standard input when the script names no time.
+constexpr int defaultAwaitSeconds = 60;
 
 QString oneLine(QString text)
 {
@@ -34,6 +38,9 @@ QString oneLine(QString text)
 Replay::Replay(QStringList lines, QObject *parent)
     : QObject(parent), m_lines(std::move(lines)), m_out(stdout)
 {
+    m_awaitTimeout.setSingleShot(true);
+    connect(&m_awaitTimeout, &QTimer::timeout, this,
+            [this] { endAwait(QStringLiteral("await: no line on standard input in time")); });
 }
 
 Replay::~Replay()
@@ -64,6 +71,7 @@ void Replay::install()
     setMensagemHandler([this](const QString &texto, int tipo) {
         m_out << "MESSAGE " << tipo << ' ' << oneLine(texto) << Qt::endl;
     });
+    qApp->installEventFilter(this);
     kvt::setGeneralErrorHandler(
         [this](const QString &message) { m_out << "ERROR " << oneLine(message) << Qt::endl; });
 
@@ -92,7 +100,8 @@ void Replay::install()
         fail(QStringLiteral("list %1 has no row with %2").arg(tabela.name(), answer));
         return false;
     };
-    DigitalConsumidor = [this](int, int, const QString &, QVariant &retorno) {
+    DigitalConsumidor = [this](int, int, const QString &nome, QVariant &retorno) {
+        m_out << "FINGERPRINT " << oneLine(nome) << Qt::endl;
         fillDigitalRetorno(retorno,
                            m_fingerprints.isEmpty() ? QStringList{} : m_fingerprints.dequeue());
     };
@@ -116,6 +125,8 @@ QWidget *Replay::screen() const
 
 void Replay::step()
 {
+    if (m_closed || m_awaiting)
+        return;
     if (!screen()) {
         // The screen is not up yet (or already gone); wait a little, bounded.
         if (++m_waits < maxWaits)
@@ -128,7 +139,20 @@ void Replay::step()
     }
     const QString line = m_lines.at(m_next++);
     kvt::dispatch([&] { run(line); });
-    scheduleStep();
+    if (!m_awaiting)
+        scheduleStep();
+}
+
+void Replay::screenClosed()
+{
+    m_closed = true;
+    m_awaiting = false;
+    m_awaitTimeout.stop();
+    if (m_stdin)
+        m_stdin->setEnabled(false);
+    while (m_next < m_lines.size() &&
+           m_lines.at(m_next).section(QLatin1Char(' '), 0, 0) == QLatin1String("expect"))
+        expect(m_lines.at(m_next++).section(QLatin1Char(' '), 1));
 }
 
 void Replay::finish()
@@ -172,6 +196,15 @@ void Replay::run(const QString &line)
         dump();
     } else if (command == QLatin1String("screenshot")) {
         screenshot(argument);
+    } else if (command == QLatin1String("expect")) {
+        expect(argument);
+    } else if (command == QLatin1String("await")) {
+        await(argument);
+    } else if (command == QLatin1String("keylog")) {
+        if (argument == QLatin1String("on") || argument == QLatin1String("off"))
+            m_keyLog = argument == QLatin1String("on");
+        else
+            fail(QStringLiteral("keylog needs on or off: %1").arg(line));
     } else {
         fail(QStringLiteral("unknown command: %1").arg(line));
     }
@@ -183,23 +216,99 @@ void Replay::fail(const QString &message)
     std::fprintf(stderr, "REPLAY-ERROR %s\n", qPrintable(message));
 }
 
+void Replay::expectationFailed(const QString &message)
+{
+    m_failed = true;
+    m_out << "ERROR " << oneLine(message) << Qt::endl;
+}
+
+void Replay::expect(const QString &state)
+{
+    if (state != QLatin1String("open") && state != QLatin1String("closed")) {
+        fail(QStringLiteral("expect needs open or closed: %1").arg(state));
+        return;
+    }
+    const bool open = !m_closed && screen();
+    if (open != (state == QLatin1String("open")))
+        expectationFailed(
+            QStringLiteral("expect %1: the screen is %2")
+                .arg(state, open ? QStringLiteral("open") : QStringLiteral("closed")));
+}
+
+void Replay::await(const QString &seconds)
+{
+    bool ok = true;
+    const int limit = seconds.isEmpty() ? defaultAwaitSeconds : seconds.toInt(&ok);
+    if (!ok || limit <= 0) {
+        fail(QStringLiteral("await needs a number of seconds: %1").arg(seconds));
+        return;
+    }
+    m_out << "AWAIT" << Qt::endl;
+    if (takeInputLine())
+        return;
+    m_awaiting = true;
+    if (!m_stdin) {
+        m_stdin = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+        connect(m_stdin, &QSocketNotifier::activated, this, &Replay::readInput);
+    }
+    m_stdin->setEnabled(true);
+    m_awaitTimeout.start(limit * 1000);
+}
+
+void Replay::readInput()
+{
+    char buffer[512];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n <= 0) {
+        // End of input: no line will ever come.
+        m_stdin->setEnabled(false);
+        endAwait(QStringLiteral("await: standard input is closed"));
+        return;
+    }
+    m_input.append(buffer, int(n));
+    if (takeInputLine())
+        endAwait({});
+}
+
+bool Replay::takeInputLine()
+{
+    const int end = int(m_input.indexOf('\n'));
+    if (end < 0)
+        return false;
+    m_input.remove(0, end + 1);
+    return true;
+}
+
+void Replay::endAwait(const QString &error)
+{
+    if (!m_awaiting)
+        return;
+    m_awaiting = false;
+    m_awaitTimeout.stop();
+    if (m_stdin)
+        m_stdin->setEnabled(false);
+    if (!error.isEmpty())
+        expectationFailed(error);
+    scheduleStep();
+}
+
+bool Replay::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_keyLog && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        watched == screen())
+        m_out << "KEY " << describeKeyEvent(*static_cast<QKeyEvent *>(event)) << Qt::endl;
+    return false;
+}
+
 void Replay::pressKey(const QString &name)
 {
     const auto stroke = parseKeyName(name);
-    QWidget *form = screen();
     if (!stroke) {
         fail(QStringLiteral("unknown key: %1").arg(name));
         return;
     }
-    if (!form)
-        return;
-    QPointer<QWidget> target(form);
-    QKeyEvent press(QEvent::KeyPress, stroke->key, stroke->modifiers, stroke->text);
-    QApplication::sendEvent(form, &press);
-    if (target) {
-        QKeyEvent release(QEvent::KeyRelease, stroke->key, stroke->modifiers, stroke->text);
-        QApplication::sendEvent(target, &release);
-    }
+    QPointer<QWidget> target(screen());
+    sendStroke(*stroke);
     // Alt+F4 is the window manager's: it asks the window to close.
     if (stroke->key == Qt::Key_F4 && stroke->modifiers == Qt::AltModifier && target &&
         target->isVisible())
@@ -210,19 +319,58 @@ void Replay::typeText(const QString &text)
 {
     for (const QChar ch : text) {
         const auto stroke = keyForCharacter(ch);
-        QWidget *form = screen();
         if (!stroke) {
             fail(QStringLiteral("no key types the character %1").arg(ch));
             continue;
         }
-        if (!form)
+        if (!screen())
             return;
-        QKeyEvent press(QEvent::KeyPress, stroke->key, stroke->modifiers, stroke->text);
-        QApplication::sendEvent(form, &press);
-        QKeyEvent release(QEvent::KeyRelease, stroke->key, stroke->modifiers, stroke->text);
-        if (screen() == form)
-            QApplication::sendEvent(form, &release);
+        sendStroke(*stroke);
     }
+}
+
+void Replay::sendStroke(const KeyStroke &stroke)
+{
+    QWidget *form = screen();
+    if (!form)
+        return;
+    // As a keyboard does: each modifier goes down as a key of its own before the key and up
+    // after it, every key with a press and a release.
+    const Qt::KeyboardModifier own = modifierOfKey(stroke.key);
+    Qt::KeyboardModifiers held;
+    QList<Qt::KeyboardModifier> pressed;
+    for (const Qt::KeyboardModifier m : {Qt::ControlModifier, Qt::AltModifier, Qt::ShiftModifier}) {
+        if (!stroke.modifiers.testFlag(m) || m == own)
+            continue;
+        held |= m;
+        if (!sendKey(form, QEvent::KeyPress, keyOfModifier(m), held, {}))
+            return;
+        pressed.prepend(m);
+    }
+    if (stroke.key == Qt::Key_CapsLock)
+        m_capsLock = !m_capsLock;
+    QString text = stroke.text;
+    if (m_capsLock && text.size() == 1 && text.at(0).isLetter())
+        text = text.at(0).isUpper() ? text.toLower() : text.toUpper();
+    if (sendKey(form, QEvent::KeyPress, stroke.key, stroke.modifiers, text))
+        sendKey(form, QEvent::KeyRelease, stroke.key, stroke.modifiers & ~own, text);
+    for (const Qt::KeyboardModifier m : pressed) {
+        held &= ~m;
+        sendKey(form, QEvent::KeyRelease, keyOfModifier(m), held, {});
+    }
+}
+
+bool Replay::sendKey(QWidget *form, QEvent::Type type, int key, Qt::KeyboardModifiers modifiers,
+                     const QString &text)
+{
+    // A key that closed the screen leaves the rest of the stroke to no one.
+    if (screen() != form)
+        return false;
+    // QKeyEvent reports a modifier key's own modifier flipped (X gives the state before the
+    // key), so flip it here to have `modifiers` reported.
+    QKeyEvent event(type, key, modifiers ^ modifierOfKey(key), text);
+    QApplication::sendEvent(form, &event);
+    return screen() == form;
 }
 
 void Replay::touch(const QString &name)

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <QEvent>
 #include <QObject>
 #include <QPointer>
 #include <QQueue>
 #include <QStringList>
 #include <QTextStream>
+#include <QTimer>
 
+class QSocketNotifier;
 class QWidget;
+struct KeyStroke;
 
 // Drives the screen from a script, for acceptance tests and for reproducing an operator's
 // report. It answers the host's dialogs itself (messages, list dialog, fingerprint capture), so
@@ -25,9 +29,17 @@ public:
     // Replaces the host's dialogs and starts stepping once a modal screen is up.
     void install();
     void start();
+    // The screen has closed: `expect` lines that follow are still checked, nothing else runs.
+    void screenClosed();
     bool failed() const { return m_failed; }
     // Script lines not run because the screen closed (or never opened) first.
     int unrun() const { return int(m_lines.size()) - m_next; }
+    // Answers given for list dialogs and fingerprint captures that never came.
+    int unusedAnswers() const { return int(m_listAnswers.size() + m_fingerprints.size()); }
+
+protected:
+    // The key log: every key event that reaches the screen, from the script or a keyboard.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void step();
@@ -35,9 +47,19 @@ private:
     void finish();
     void run(const QString &line);
     void fail(const QString &message);
+    // A check of the script that did not hold: an ERROR line, and the run fails.
+    void expectationFailed(const QString &message);
 
     void pressKey(const QString &name);
     void typeText(const QString &text);
+    void sendStroke(const KeyStroke &stroke);
+    bool sendKey(QWidget *form, QEvent::Type type, int key, Qt::KeyboardModifiers modifiers,
+                 const QString &text);
+    void expect(const QString &state);
+    void await(const QString &seconds);
+    void readInput();
+    bool takeInputLine();
+    void endAwait(const QString &error);
     void touch(const QString &name);
     void dump();
     void screenshot(const QString &fileName);
@@ -49,7 +71,14 @@ private:
     int m_waits = 0;
     bool m_failed = false;
     bool m_finishing = false;
-    QQueue<QString> m_listAnswers;        // "COLUMN=VALUE", or empty for cancel
+    bool m_closed = false;
+    bool m_awaiting = false;
+    bool m_capsLock = false; // the lock state a keyboard keeps, as X does
+    bool m_keyLog = false;
+    QByteArray m_input; // standard input read but not yet taken by `await`
+    QSocketNotifier *m_stdin = nullptr;
+    QTimer m_awaitTimeout;
+    QQueue<QString> m_listAnswers; // "COLUMN=VALUE", or empty for cancel
     QQueue<QStringList> m_fingerprints;
     QTextStream m_out;
 };

@@ -45,12 +45,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption moduleOption(QStringLiteral("module"),
                                           QStringLiteral("The module to load."),
                                           QStringLiteral("PATH"), defaultModulePath());
-    const QCommandLineOption connectionOption(
-        QStringLiteral("connection"), QStringLiteral("Database connection string."),
-        QStringLiteral("STRING"));
-    const QCommandLineOption replayOption(
-        QStringLiteral("replay"), QStringLiteral("Drive the screen from a script."),
-        QStringLiteral("FILE"));
+    const QCommandLineOption connectionOption(QStringLiteral("connection"),
+                                              QStringLiteral("Database connection string."),
+                                              QStringLiteral("STRING"));
+    const QCommandLineOption replayOption(QStringLiteral("replay"),
+                                          QStringLiteral("Drive the screen from a script."),
+                                          QStringLiteral("FILE"));
     parser.addOptions({moduleOption, connectionOption, replayOption});
     parser.addPositionalArgument(QStringLiteral("CLIENT"), QStringLiteral("Client code."),
                                  QStringLiteral("[CLIENT"));
@@ -111,12 +111,16 @@ int main(int argc, char *argv[])
     if (!first.isNull())
         out << ' ' << first.toString();
     out << Qt::endl;
+    if (replay)
+        replay->screenClosed();
 
     if (finalize)
         finalize();
     if (replay && replay->unrun() > 0)
         std::fprintf(stderr, "pos-host: %d script line(s) not run: the screen was closed\n",
                      replay->unrun());
+    if (replay && replay->unusedAnswers() > 0)
+        std::fprintf(stderr, "pos-host: %d dialog answer(s) not used\n", replay->unusedAnswers());
     const bool replayFailed = replay && replay->failed();
     replay.reset();
     module.unload();

@@ -1,11 +1,10 @@
-#include "../TestDatabase.h"
+#include "PosHostRun.h"
 
-#include <QFile>
 #include <QImage>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+
+using poshost::Run;
 
 // Acceptance scenarios: the reference host loads the built module and replays a script.
 class tst_PosHost : public QObject
@@ -20,16 +19,22 @@ private slots:
     void scriptLeftOpenIsClosedByTheHost();
     void unreachableDatabase();
     void badScriptLinesAreReportedAndFailTheRun();
+    void expectChecksWhetherTheScreenIsOpen_data();
+    void expectChecksWhetherTheScreenIsOpen();
+    void awaitHoldsTheScriptForALineOnStandardInput_data();
+    void awaitHoldsTheScriptForALineOnStandardInput();
+    void keysReachTheScreenAsAKeyboardSendsThem_data();
+    void keysReachTheScreenAsAKeyboardSendsThem();
 
 private:
-    struct Run
+    Run run(const QString &script, const QStringList &args, const QString &connection = {})
     {
-        int exitCode = -1;
-        QStringList lines;
-        QString errors;
-    };
-    Run run(const QString &script, const QStringList &args, const QString &connection = {});
-    QString scenario(const QString &name, const QString &screenshot = {});
+        return poshost::run(*m_db, script, args, connection);
+    }
+    QString scenario(const QString &name, const QString &screenshot = {})
+    {
+        return poshost::scenario(m_work.path(), name, screenshot);
+    }
 
     std::unique_ptr<TestDatabase> m_db;
     QTemporaryDir m_work;
@@ -41,52 +46,12 @@ void tst_PosHost::init()
     QVERIFY2(m_db->ok(), qPrintable(m_db->error()));
 }
 
-QString tst_PosHost::scenario(const QString &name, const QString &screenshot)
-{
-    QFile source(QStringLiteral(KVT_SCENARIO_DIR "/") + name);
-    if (!source.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray text = source.readAll();
-    text.replace("SCREENSHOT", screenshot.toUtf8());
-    const QString path = m_work.filePath(name);
-    QFile target(path);
-    if (!target.open(QIODevice::WriteOnly) || target.write(text) != text.size())
-        return {};
-    return path;
-}
-
-tst_PosHost::Run tst_PosHost::run(const QString &script, const QStringList &args,
-                                  const QString &connection)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("KVT_HOST_DIR"), m_db->dir());
-    env.insert(QStringLiteral("KVT_CONNECTION"),
-               connection.isEmpty() ? m_db->connection() : connection);
-    process.setProcessEnvironment(env);
-    QStringList all{QStringLiteral("--replay"), script};
-    all += args;
-    process.start(QStringLiteral(KVT_POSHOST_PATH), all);
-    Run result;
-    if (!process.waitForFinished(120000)) {
-        process.kill();
-        result.errors = QStringLiteral("pos-host did not finish");
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.lines = QString::fromUtf8(process.readAllStandardOutput()).split(QLatin1Char('\n'),
-                                                                          Qt::SkipEmptyParts);
-    result.errors = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
-
 void tst_PosHost::sairEndsWithResultSair_data()
 {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("retorno");
-    QTest::newRow("new") << QStringList{QStringLiteral("1"), QString(), QStringLiteral("11999990000"),
-                                        QStringLiteral("NOVO")}
+    QTest::newRow("new") << QStringList{QStringLiteral("1"), QString(),
+                                        QStringLiteral("11999990000"), QStringLiteral("NOVO")}
                          << QStringLiteral("RETORNO");
     QTest::newRow("edit") << QStringList{QStringLiteral("1"), QStringLiteral("00042")}
                           << QStringLiteral("RETORNO 00042");
@@ -152,6 +117,148 @@ void tst_PosHost::badScriptLinesAreReportedAndFailTheRun()
     QVERIFY(r.errors.contains(QLatin1String("unknown command: jump around")));
     QVERIFY(r.errors.contains(QLatin1String("no control named noSuchControl")));
     QVERIFY(r.lines.contains(QStringLiteral("RESULT SAIR")));
+}
+
+void tst_PosHost::expectChecksWhetherTheScreenIsOpen_data()
+{
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QStringList>("lines"); // ERROR, RESULT and FIELD lines
+    QTest::addColumn<int>("unrun");
+    const QString sair = QStringLiteral("touch sbtSair");
+    const QString open = QStringLiteral("expect open");
+    const QString closed = QStringLiteral("expect closed");
+    const QString dump = QStringLiteral("dump");
+    const QString result = QStringLiteral("RESULT SAIR");
+    QTest::newRow("open while it is open") << QStringList{open} << QStringList{result} << 0;
+    QTest::newRow("closed while it is open: fails although the host closes it at the end")
+        << QStringList{closed}
+        << QStringList{QStringLiteral("ERROR expect closed: the screen is open"), result} << 0;
+    QTest::newRow("closed after it closed")
+        << QStringList{sair, closed} << QStringList{result} << 0;
+    QTest::newRow("open after it closed")
+        << QStringList{sair, open, dump}
+        << QStringList{result, QStringLiteral("ERROR expect open: the screen is closed")} << 1;
+    QTest::newRow("any other line after it closed never runs, nor what follows it")
+        << QStringList{sair, closed, dump, closed} << QStringList{result} << 2;
+}
+
+void tst_PosHost::expectChecksWhetherTheScreenIsOpen()
+{
+    QFETCH(QStringList, script);
+    QFETCH(QStringList, lines);
+    QFETCH(int, unrun);
+    const Run r = run(poshost::script(m_work.path(), QStringLiteral("expect.replay"), script),
+                      {QStringLiteral("1")});
+    QCOMPARE(
+        poshost::matching(r.lines, QStringLiteral("^(ERROR|RESULT|FIELD)")).join(QLatin1Char('\n')),
+        lines.join(QLatin1Char('\n')));
+    QCOMPARE(r.exitCode,
+             lines.filter(QRegularExpression(QStringLiteral("^ERROR"))).isEmpty() ? 0 : 1);
+    if (unrun > 0)
+        QVERIFY2(r.errors.contains(QStringLiteral("%1 script line(s) not run").arg(unrun)),
+                 qPrintable(r.errors));
+    else
+        QVERIFY2(!r.errors.contains(QLatin1String("not run")), qPrintable(r.errors));
+}
+
+void tst_PosHost::awaitHoldsTheScriptForALineOnStandardInput_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<QStringList>("errorLines");
+    QTest::newRow("a line goes on") << QStringLiteral("line") << 60 << QStringList{};
+    QTest::newRow("no line in time fails")
+        << QStringLiteral("silent") << 1
+        << QStringList{QStringLiteral("ERROR await: no line on standard input in time")};
+    QTest::newRow("closed input fails at once")
+        << QStringLiteral("closed") << 60
+        << QStringList{QStringLiteral("ERROR await: standard input is closed")};
+}
+
+void tst_PosHost::awaitHoldsTheScriptForALineOnStandardInput()
+{
+    QFETCH(QString, input);
+    QFETCH(int, seconds);
+    QFETCH(QStringList, errorLines);
+    const QString script =
+        poshost::script(m_work.path(), QStringLiteral("await.replay"),
+                        {QStringLiteral("await %1").arg(seconds), QStringLiteral("touch sbtSair")});
+    QProcess process;
+    process.setProcessEnvironment(poshost::environment(*m_db));
+    poshost::start(process, script, {QStringLiteral("1")});
+    QByteArray output;
+    while (!output.contains("AWAIT\n") && process.waitForReadyRead(60000))
+        output += process.readAllStandardOutput();
+    QVERIFY2(output.contains("AWAIT\n"), output.constData());
+    if (input == QLatin1String("line"))
+        process.write("go on\n");
+    else if (input == QLatin1String("closed"))
+        process.closeWriteChannel();
+    const Run r = poshost::finish(process, output);
+    QCOMPARE(r.exitCode, errorLines.isEmpty() ? 0 : 1);
+    QCOMPARE(poshost::matching(r.lines, QStringLiteral("^(AWAIT|ERROR|RESULT)")),
+             QStringList{QStringLiteral("AWAIT")} + errorLines +
+                 QStringList{QStringLiteral("RESULT SAIR")});
+}
+
+void tst_PosHost::keysReachTheScreenAsAKeyboardSendsThem_data()
+{
+    // What the screen receives from a US keyboard under X (xdotool on Xvfb), releases in the
+    // order a person lets go; tst_realkeyboard compares the two on a real X server.
+    QTest::addColumn<QStringList>("script");
+    QTest::addColumn<QStringList>("events");
+    const auto k = [](const char *line) { return QStringLiteral("KEY ") + QLatin1String(line); };
+    QTest::newRow("bare Shift") << QStringList{QStringLiteral("key Shift")}
+                                << QStringList{k("press Shift+Shift"), k("release Shift")};
+    QTest::newRow("an upper-case letter is typed with the Shift key down")
+        << QStringList{QStringLiteral("type aA")}
+        << QStringList{k("press A \"a\""),       k("release A \"a\""),       k("press Shift+Shift"),
+                       k("press Shift+A \"A\""), k("release Shift+A \"A\""), k("release Shift")};
+    QTest::newRow("Shift with the minus key is the underscore key")
+        << QStringList{QStringLiteral("key Shift+Minus")}
+        << QStringList{k("press Shift+Shift"), k("press Shift+_ \"_\""), k("release Shift+_ \"_\""),
+                       k("release Shift")};
+    QTest::newRow("Caps Lock inverts the case of letters until pressed again")
+        << QStringList{QStringLiteral("key CapsLock"), QStringLiteral("type bB"),
+                       QStringLiteral("key CapsLock"), QStringLiteral("type b")}
+        << QStringList{k("press CapsLock"),        k("release CapsLock"),  k("press B \"B\""),
+                       k("release B \"B\""),       k("press Shift+Shift"), k("press Shift+B \"b\""),
+                       k("release Shift+B \"b\""), k("release Shift"),     k("press CapsLock"),
+                       k("release CapsLock"),      k("press B \"b\""),     k("release B \"b\"")};
+    QTest::newRow("Ctrl+Shift+Return") << QStringList{QStringLiteral("key Ctrl+Shift+Return")}
+                                       << QStringList{k("press Ctrl+Control"),
+                                                      k("press Ctrl+Shift+Shift"),
+                                                      k("press Ctrl+Shift+Return \"\\x0d\""),
+                                                      k("release Ctrl+Shift+Return \"\\x0d\""),
+                                                      k("release Ctrl+Shift"),
+                                                      k("release Control")};
+    // F3 opens the consumer search: `cancel` answers it.
+    QStringList functionKeys{QStringLiteral("cancel")};
+    QStringList functionEvents;
+    for (int n = 1; n <= 12; ++n) {
+        functionKeys.append(QStringLiteral("key F%1").arg(n));
+        functionEvents.append(QStringLiteral("KEY press F%1").arg(n));
+        functionEvents.append(QStringLiteral("KEY release F%1").arg(n));
+    }
+    QTest::newRow("F1 to F12") << functionKeys << functionEvents;
+    QTest::newRow("Alt+F4") << QStringList{QStringLiteral("key Alt+F4")}
+                            << QStringList{k("press Alt+Alt"), k("press Alt+F4"),
+                                           k("release Alt+F4"), k("release Alt")};
+}
+
+void tst_PosHost::keysReachTheScreenAsAKeyboardSendsThem()
+{
+    QFETCH(QStringList, script);
+    QFETCH(QStringList, events);
+    const Run r = run(poshost::script(m_work.path(), QStringLiteral("keys.replay"),
+                                      QStringList{QStringLiteral("keylog on")} + script),
+                      {QStringLiteral("1")});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.errors));
+    // The host's own Escape at the end is not part of the script's keys.
+    QStringList received = poshost::matching(r.lines, QStringLiteral("^KEY "));
+    while (!received.isEmpty() && received.last().contains(QLatin1String(" Esc ")))
+        received.removeLast();
+    QCOMPARE(received, events);
 }
 
 QTEST_GUILESS_MAIN(tst_PosHost)
