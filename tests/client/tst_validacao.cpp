@@ -114,6 +114,16 @@ void TstValidacao::cpf()
     QCOMPARE(novo->edtCpf->caption(), QString());
     QCOMPARE(novo->inLblAtiv, 4);
 
+    // A name another program stored outside Windows-1252 reaches the message whole.
+    m_mensagens.clear();
+    exec(QStringLiteral("UPDATE CONSUMIDOR SET NMCONSUMIDOR = '\u0141ukasz' WHERE "
+                        "NMCONSUMIDOR = 'ANA'"));
+    novo->edtCpf->setCaption(QStringLiteral("12345678909"));
+    QVERIFY_THROWS_EXCEPTION(kvt::EAbort, novo->Vd_Cpf());
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral(
+                              "0 Número de Cpf já cadastrado para o consumidor \u0141ukasz.")});
+    QCOMPARE(abre(kAna)->edtNmConsumidor->caption(), QStringLiteral("\u0141ukasz"));
+
     m_mensagens.clear();
     novo->edtCpf->setCaption(QStringLiteral("12345678900"));
     QVERIFY_THROWS_EXCEPTION(kvt::EAbort, novo->Vd_Cpf());
