@@ -2,6 +2,11 @@
 
 #include "Cli_Kvt04410.h"
 
+#include "toolkit/DataSet.h"
+#include "toolkit/TouchButton.h"
+
+#include <QDate>
+#include <QDateTime>
 #include <QHash>
 #include <QLabel>
 
@@ -117,6 +122,26 @@ QStringList linhasMensagens()
         QStringLiteral("CONSTELJACAD|Já existe um consumidor cadastrado com o número de telefone "
                        "informado."),
     };
+}
+
+void copiaColunas(TfrmCadCons &form, const kvt::DataSet &origem,
+                  std::initializer_list<ColunaCampo> colunas)
+{
+    for (const ColunaCampo &c : colunas)
+        origem.fieldByName(QString::fromLatin1(c.coluna));
+    if (origem.recNo() < 0)
+        return;
+    for (const ColunaCampo &c : colunas) {
+        const QVariant valor = origem.fieldValue(QString::fromLatin1(c.coluna));
+        QString texto;
+        if (valor.typeId() == QMetaType::QDate)
+            texto = valor.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+        else if (valor.typeId() == QMetaType::QDateTime)
+            texto = valor.toDateTime().date().toString(QStringLiteral("dd/MM/yyyy"));
+        else if (!valor.isNull())
+            texto = valor.toString();
+        (form.*c.campo)->setCaption(texto);
+    }
 }
 
 const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm()

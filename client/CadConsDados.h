@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <array>
+#include <initializer_list>
 
 class QLabel;
 
@@ -43,6 +44,18 @@ struct CampoForm
     QRect rectRotulo;
     const char *coluna;
 };
+
+// A column copied into a field.
+struct ColunaCampo
+{
+    const char *coluna;
+    kvt::TouchButton *TfrmCadCons::*campo;
+};
+
+// Copies columns of the current row into the fields, as text; dates in the short date format.
+// Every column is looked up first, so a missing one fails before anything is written.
+void copiaColunas(TfrmCadCons &form, const kvt::DataSet &origem,
+                  std::initializer_list<ColunaCampo> colunas);
 
 // Fields 1..18 in number order.
 const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm();

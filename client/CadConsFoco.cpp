@@ -36,6 +36,7 @@ void TfrmCadCons::mudaCor()
 
 namespace {
 
+using F = TfrmCadCons;
 const QString kUnidade = QStringLiteral("Cli_Kvt04410");
 
 // Loads a service packet; a call that failed with an error text reports that text instead of a
@@ -79,6 +80,22 @@ bool TfrmCadCons::verifica(CadConsEdicao::Verificacao verificacao, bool avanca)
     return true;
 }
 
+bool TfrmCadCons::achou(kvt::MemTable &tabela, const char *naoEncontrado)
+{
+    if (tabela.isEmpty()) {
+        mensagem(naoEncontrado, 3);
+        return false;
+    }
+    tabela.first();
+    return true;
+}
+
+QVariant TfrmCadCons::confere(const QVariant &resultado, const QString &metodo,
+                              const QString &argumentos) const
+{
+    return MensagemMetodo(resultado, true, 0, metodo, kUnidade, argumentos, stIdEsquema);
+}
+
 bool TfrmCadCons::buscaCep()
 {
     if (!Vd_Cep() && stIdValidaAten == QLatin1String("C")) {
@@ -88,26 +105,21 @@ bool TfrmCadCons::buscaCep()
     const QString cep = bldCep->caption();
     QVariant resultado;
     getInfCEP(cep, resultado);
-    carrega(
-        cdsInfCep,
-        MensagemMetodo(resultado, true, 0, QStringLiteral("getInfCEP"), kUnidade, cep, stIdEsquema),
-        QStringLiteral("getInfCEP"));
+    carrega(cdsInfCep, confere(resultado, QStringLiteral("getInfCEP"), cep),
+            QStringLiteral("getInfCEP"));
     // Without a row of our own the web look-up would fill the address; it is not built yet.
     if (cdsInfCep.isEmpty())
         return true;
     cdsInfCep.first();
-    const struct
-    {
-        const char *coluna;
-        kvt::TouchButton *TfrmCadCons::*campo;
-    } copia[] = {
-        {"CDPAIS", &TfrmCadCons::edtCodPais},     {"NMPAIS", &TfrmCadCons::bldNmPais},
-        {"SGESTADO", &TfrmCadCons::edtEstado},    {"CDMUNICIPIO", &TfrmCadCons::edtCodMuni},
-        {"NMMUNICIPIO", &TfrmCadCons::bldNmMuni}, {"CDBAIRRO", &TfrmCadCons::edtBairro},
-        {"NMBAIRRO", &TfrmCadCons::bldNmBairro},  {"DSLOGCEP", &TfrmCadCons::edtEndereco},
-    };
-    for (const auto &c : copia)
-        (this->*c.campo)->setCaption(cdsInfCep.asString(QString::fromLatin1(c.coluna)));
+    cadcons::copiaColunas(*this, cdsInfCep,
+                          {{"CDPAIS", &F::edtCodPais},
+                           {"NMPAIS", &F::bldNmPais},
+                           {"SGESTADO", &F::edtEstado},
+                           {"CDMUNICIPIO", &F::edtCodMuni},
+                           {"NMMUNICIPIO", &F::bldNmMuni},
+                           {"CDBAIRRO", &F::edtBairro},
+                           {"NMBAIRRO", &F::bldNmBairro},
+                           {"DSLOGCEP", &F::edtEndereco}});
     return true;
 }
 
@@ -117,13 +129,9 @@ bool TfrmCadCons::buscaPais()
     getPais(Ajusta(edtCodPais->caption(), 4), QString(), resultado);
     // No result check here: a failed call ends the key as an error.
     carrega(cdsPais, resultado, QStringLiteral("getPais"));
-    if (cdsPais.isEmpty()) {
-        mensagem("PAIS_NCAD", 3);
+    if (!achou(cdsPais, "PAIS_NCAD"))
         return false;
-    }
-    cdsPais.first();
-    edtCodPais->setCaption(cdsPais.asString(QStringLiteral("CDPAIS")));
-    bldNmPais->setCaption(cdsPais.asString(QStringLiteral("NMPAIS")));
+    cadcons::copiaColunas(*this, cdsPais, {{"CDPAIS", &F::edtCodPais}, {"NMPAIS", &F::bldNmPais}});
     return true;
 }
 
@@ -134,15 +142,12 @@ bool TfrmCadCons::buscaEstado()
     QVariant resultado;
     getEstado(kvt::text::asciiUpper(estado), pais, QString(), resultado);
     carrega(cdsEstado,
-            MensagemMetodo(resultado, true, 0, QStringLiteral("getEstado"), kUnidade,
-                           estado + QLatin1Char('-') + pais + QLatin1Char('-'), stIdEsquema),
+            confere(resultado, QStringLiteral("getEstado"),
+                    estado + QLatin1Char('-') + pais + QLatin1Char('-')),
             QStringLiteral("getEstado"));
-    if (cdsEstado.isEmpty()) {
-        mensagem("ESTADO_NCAD2", 3);
+    if (!achou(cdsEstado, "ESTADO_NCAD2"))
         return false;
-    }
-    cdsEstado.first();
-    edtEstado->setCaption(cdsEstado.asString(QStringLiteral("SGESTADO")));
+    cadcons::copiaColunas(*this, cdsEstado, {{"SGESTADO", &F::edtEstado}});
     return true;
 }
 
@@ -157,17 +162,12 @@ bool TfrmCadCons::buscaMunicipio(bool avanca)
                : municipio + QLatin1Char('-') + estado + QLatin1Char('-') + pais + QLatin1Char('-');
     QVariant resultado;
     getMunicipio(municipio, estado, pais, QString(), resultado);
-    carrega(cdsMunicipio,
-            MensagemMetodo(resultado, true, 0, QStringLiteral("getMunicipio "), kUnidade,
-                           argumentos, stIdEsquema),
+    carrega(cdsMunicipio, confere(resultado, QStringLiteral("getMunicipio "), argumentos),
             QStringLiteral("getMunicipio"));
-    if (cdsMunicipio.isEmpty()) {
-        mensagem("MUNI_NCAD2", 3);
+    if (!achou(cdsMunicipio, "MUNI_NCAD2"))
         return false;
-    }
-    cdsMunicipio.first();
-    edtCodMuni->setCaption(cdsMunicipio.asString(QStringLiteral("CDMUNICIPIO")));
-    bldNmMuni->setCaption(cdsMunicipio.asString(QStringLiteral("NMMUNICIPIO")));
+    cadcons::copiaColunas(*this, cdsMunicipio,
+                          {{"CDMUNICIPIO", &F::edtCodMuni}, {"NMMUNICIPIO", &F::bldNmMuni}});
     return true;
 }
 
@@ -180,17 +180,13 @@ bool TfrmCadCons::buscaBairro()
     QVariant resultado;
     getBairro(bairro, municipio, estado, pais, QString(), resultado);
     carrega(cdsBairro,
-            MensagemMetodo(resultado, true, 0, QStringLiteral("getBairro"), kUnidade,
-                           bairro + QLatin1Char('-') + municipio + QLatin1Char('-') + estado +
-                               QLatin1Char('-') + pais + QLatin1Char('-'),
-                           stIdEsquema),
+            confere(resultado, QStringLiteral("getBairro"),
+                    bairro + QLatin1Char('-') + municipio + QLatin1Char('-') + estado +
+                        QLatin1Char('-') + pais + QLatin1Char('-')),
             QStringLiteral("getBairro"));
-    if (cdsBairro.isEmpty()) {
-        mensagem("BAIRRO_NCAD2", 3);
+    if (!achou(cdsBairro, "BAIRRO_NCAD2"))
         return false;
-    }
-    cdsBairro.first();
-    edtBairro->setCaption(cdsBairro.asString(QStringLiteral("CDBAIRRO")));
-    bldNmBairro->setCaption(cdsBairro.asString(QStringLiteral("NMBAIRRO")));
+    cadcons::copiaColunas(*this, cdsBairro,
+                          {{"CDBAIRRO", &F::edtBairro}, {"NMBAIRRO", &F::bldNmBairro}});
     return true;
 }

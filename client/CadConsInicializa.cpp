@@ -28,21 +28,6 @@ void pintaFundo(QWidget *painel, const QColor &cor)
     painel->setPalette(p);
 }
 
-// A column's value as the field shows it; dates in the system's short date format.
-QString textoColuna(const QVariant &valor)
-{
-    if (valor.isNull())
-        return {};
-    switch (valor.typeId()) {
-    case QMetaType::QDate:
-        return valor.toDate().toString(QStringLiteral("dd/MM/yyyy"));
-    case QMetaType::QDateTime:
-        return valor.toDateTime().date().toString(QStringLiteral("dd/MM/yyyy"));
-    default:
-        return valor.toString();
-    }
-}
-
 // A yes/no column as the host may store it: a Boolean, a number or a text "S"/"N".
 bool simNao(const QVariant &valor)
 {
@@ -136,25 +121,17 @@ void TfrmCadCons::preencheEnderecoFilial()
         cdsEndeFili.loadFromPacket(pacote.toByteArray(), QStringLiteral("getEndeFili"));
     }
 
-    const struct
-    {
-        const char *coluna;
-        kvt::TouchButton *TfrmCadCons::*campo;
-    } copia[] = {
-        {"CDPAIS", &TfrmCadCons::edtCodPais},     {"NMPAIS", &TfrmCadCons::bldNmPais},
-        {"SGESTADO", &TfrmCadCons::edtEstado},    {"CDMUNICIPIO", &TfrmCadCons::edtCodMuni},
-        {"NMMUNICIPIO", &TfrmCadCons::bldNmMuni},
-    };
     // A packet without one of the columns is an error even when it has no row; a branch
     // without an address row leaves the fields empty.
-    for (const auto &c : copia)
-        cdsEndeFili.fieldByName(QString::fromLatin1(c.coluna));
-    if (cdsEndeFili.isEmpty())
-        return;
-    if (cdsEndeFili.recNo() < 0)
+    if (!cdsEndeFili.isEmpty() && cdsEndeFili.recNo() < 0)
         cdsEndeFili.first();
-    for (const auto &c : copia)
-        (this->*c.campo)->setCaption(cdsEndeFili.asString(QString::fromLatin1(c.coluna)));
+    using F = TfrmCadCons;
+    cadcons::copiaColunas(*this, cdsEndeFili,
+                          {{"CDPAIS", &F::edtCodPais},
+                           {"NMPAIS", &F::bldNmPais},
+                           {"SGESTADO", &F::edtEstado},
+                           {"CDMUNICIPIO", &F::edtCodMuni},
+                           {"NMMUNICIPIO", &F::bldNmMuni}});
 }
 
 void TfrmCadCons::carregaConsumidor()
@@ -174,36 +151,27 @@ void TfrmCadCons::carregaConsumidor()
     adqPesqConsumidor->first();
 
     using F = TfrmCadCons;
-    const struct
-    {
-        const char *coluna;
-        kvt::TouchButton *F::*campo;
-    } copia[] = {
-        {"NMCONSUMIDOR", &F::edtNmConsumidor},
-        {"CDPAIS", &F::edtCodPais},
-        {"NMPAIS", &F::bldNmPais},
-        {"SGESTADO", &F::edtEstado},
-        {"NRCEPCONS", &F::bldCep},
-        {"NRTELECONS", &F::bldTelefone},
-        {"NRTELE2CONS", &F::edtTelefone2},
-        {"NRCELULARCONS", &F::edtCelular},
-        {"DTNASCCONS", &F::edtDtNasc},
-        {"NRENDECONS", &F::edtNumero},
-        {"DSCOMPLENDECONS", &F::bldComplemento},
-        {"DSENDECONS", &F::edtEndereco},
-        {"CDMUNICIPIO", &F::edtCodMuni},
-        {"NMMUNICIPIO", &F::bldNmMuni},
-        {"CDBAIRRO", &F::edtBairro},
-        {"NMBAIRRO", &F::bldNmBairro},
-        {"NRCPFRESPCON", &F::edtCpf},
-        {"NRRGCONSUMID", &F::bldIdentidade},
-        {"DSREFERENDECONS", &F::bldReferencia},
-        {"DSEMAILCONS", &F::bldEmail},
-    };
-    for (const auto &c : copia) {
-        const QString coluna = QString::fromLatin1(c.coluna);
-        (this->*c.campo)->setCaption(textoColuna(adqPesqConsumidor->fieldValue(coluna)));
-    }
+    cadcons::copiaColunas(*this, *adqPesqConsumidor,
+                          {{"NMCONSUMIDOR", &F::edtNmConsumidor},
+                           {"CDPAIS", &F::edtCodPais},
+                           {"NMPAIS", &F::bldNmPais},
+                           {"SGESTADO", &F::edtEstado},
+                           {"NRCEPCONS", &F::bldCep},
+                           {"NRTELECONS", &F::bldTelefone},
+                           {"NRTELE2CONS", &F::edtTelefone2},
+                           {"NRCELULARCONS", &F::edtCelular},
+                           {"DTNASCCONS", &F::edtDtNasc},
+                           {"NRENDECONS", &F::edtNumero},
+                           {"DSCOMPLENDECONS", &F::bldComplemento},
+                           {"DSENDECONS", &F::edtEndereco},
+                           {"CDMUNICIPIO", &F::edtCodMuni},
+                           {"NMMUNICIPIO", &F::bldNmMuni},
+                           {"CDBAIRRO", &F::edtBairro},
+                           {"NMBAIRRO", &F::bldNmBairro},
+                           {"NRCPFRESPCON", &F::edtCpf},
+                           {"NRRGCONSUMID", &F::bldIdentidade},
+                           {"DSREFERENDECONS", &F::bldReferencia},
+                           {"DSEMAILCONS", &F::bldEmail}});
 
     const QString tipoVenda = adqPesqConsumidor->asString(QStringLiteral("IDTPVENDACONS"));
     if (cdsTipoVenda.locate({QStringLiteral("CDTIPOVENDA")}, {tipoVenda}))

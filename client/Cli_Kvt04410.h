@@ -301,7 +301,11 @@ private:
     void menuFiscal() override;
     void mostraMaiusculas(bool maiusculas) override;
 
-    // Look-ups run when a field is left.
+    // Look-ups run when a field is left: the result check, then the first row of the answer or
+    // the message when there is none.
+    QVariant confere(const QVariant &resultado, const QString &metodo,
+                     const QString &argumentos) const;
+    bool achou(kvt::MemTable &tabela, const char *naoEncontrado);
     bool buscaCep();
     bool buscaPais();
     bool buscaEstado();
