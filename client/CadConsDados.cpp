@@ -3,6 +3,8 @@
 #include "Cli_Kvt04410.h"
 
 #include "toolkit/DataSet.h"
+#include "toolkit/Exceptions.h"
+#include "toolkit/MemTable.h"
 #include "toolkit/TouchButton.h"
 
 #include <QDate>
@@ -125,7 +127,7 @@ QStringList linhasMensagens()
 }
 
 void copiaColunas(TfrmCadCons &form, const kvt::DataSet &origem,
-                  std::initializer_list<ColunaCampo> colunas)
+                  const std::vector<ColunaCampo> &colunas)
 {
     for (const ColunaCampo &c : colunas)
         origem.fieldByName(QString::fromLatin1(c.coluna));
@@ -142,6 +144,41 @@ void copiaColunas(TfrmCadCons &form, const kvt::DataSet &origem,
             texto = valor.toString();
         (form.*c.campo)->setCaption(texto);
     }
+}
+
+void carrega(kvt::MemTable &tabela, const QVariant &resultado, const QString &funcao)
+{
+    if (resultado.typeId() == QMetaType::QString)
+        throw kvt::Exception(resultado.toString());
+    tabela.loadFromPacket(resultado.toByteArray(), funcao);
+}
+
+const std::vector<ColunaCampo> &colunasConsumidor()
+{
+    using F = TfrmCadCons;
+    static const std::vector<ColunaCampo> colunas = {
+        {"NMCONSUMIDOR", &F::edtNmConsumidor},
+        {"CDPAIS", &F::edtCodPais},
+        {"NMPAIS", &F::bldNmPais},
+        {"SGESTADO", &F::edtEstado},
+        {"NRCEPCONS", &F::bldCep},
+        {"NRTELECONS", &F::bldTelefone},
+        {"NRTELE2CONS", &F::edtTelefone2},
+        {"NRCELULARCONS", &F::edtCelular},
+        {"DTNASCCONS", &F::edtDtNasc},
+        {"NRENDECONS", &F::edtNumero},
+        {"DSCOMPLENDECONS", &F::bldComplemento},
+        {"DSENDECONS", &F::edtEndereco},
+        {"CDMUNICIPIO", &F::edtCodMuni},
+        {"NMMUNICIPIO", &F::bldNmMuni},
+        {"CDBAIRRO", &F::edtBairro},
+        {"NMBAIRRO", &F::bldNmBairro},
+        {"NRCPFRESPCON", &F::edtCpf},
+        {"NRRGCONSUMID", &F::bldIdentidade},
+        {"DSREFERENDECONS", &F::bldReferencia},
+        {"DSEMAILCONS", &F::bldEmail},
+    };
+    return colunas;
 }
 
 const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm()

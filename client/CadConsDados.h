@@ -8,7 +8,7 @@
 #include <QStringList>
 
 #include <array>
-#include <initializer_list>
+#include <vector>
 
 class QLabel;
 
@@ -55,7 +55,14 @@ struct ColunaCampo
 // Copies columns of the current row into the fields, as text; dates in the short date format.
 // Every column is looked up first, so a missing one fails before anything is written.
 void copiaColunas(TfrmCadCons &form, const kvt::DataSet &origem,
-                  std::initializer_list<ColunaCampo> colunas);
+                  const std::vector<ColunaCampo> &colunas);
+
+// Loads a service packet into the table; a call that failed with an error text reports that
+// text instead of a complaint about the packet.
+void carrega(kvt::MemTable &tabela, const QVariant &resultado, const QString &funcao);
+
+// The consumer's columns and the fields that show them, for the edit load and the search.
+const std::vector<ColunaCampo> &colunasConsumidor();
 
 // Fields 1..18 in number order.
 const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm();

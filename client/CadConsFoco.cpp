@@ -36,17 +36,9 @@ void TfrmCadCons::mudaCor()
 
 namespace {
 
+using cadcons::carrega;
 using F = TfrmCadCons;
 const QString kUnidade = QStringLiteral("Cli_Kvt04410");
-
-// Loads a service packet; a call that failed with an error text reports that text instead of a
-// complaint about the packet.
-void carrega(kvt::MemTable &tabela, const QVariant &resultado, const QString &funcao)
-{
-    if (resultado.typeId() == QMetaType::QString)
-        throw kvt::Exception(resultado.toString());
-    tabela.loadFromPacket(resultado.toByteArray(), funcao);
-}
 
 } // namespace
 

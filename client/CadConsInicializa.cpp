@@ -150,32 +150,8 @@ void TfrmCadCons::carregaConsumidor()
         return;
     adqPesqConsumidor->first();
 
-    using F = TfrmCadCons;
-    cadcons::copiaColunas(*this, *adqPesqConsumidor,
-                          {{"NMCONSUMIDOR", &F::edtNmConsumidor},
-                           {"CDPAIS", &F::edtCodPais},
-                           {"NMPAIS", &F::bldNmPais},
-                           {"SGESTADO", &F::edtEstado},
-                           {"NRCEPCONS", &F::bldCep},
-                           {"NRTELECONS", &F::bldTelefone},
-                           {"NRTELE2CONS", &F::edtTelefone2},
-                           {"NRCELULARCONS", &F::edtCelular},
-                           {"DTNASCCONS", &F::edtDtNasc},
-                           {"NRENDECONS", &F::edtNumero},
-                           {"DSCOMPLENDECONS", &F::bldComplemento},
-                           {"DSENDECONS", &F::edtEndereco},
-                           {"CDMUNICIPIO", &F::edtCodMuni},
-                           {"NMMUNICIPIO", &F::bldNmMuni},
-                           {"CDBAIRRO", &F::edtBairro},
-                           {"NMBAIRRO", &F::bldNmBairro},
-                           {"NRCPFRESPCON", &F::edtCpf},
-                           {"NRRGCONSUMID", &F::bldIdentidade},
-                           {"DSREFERENDECONS", &F::bldReferencia},
-                           {"DSEMAILCONS", &F::bldEmail}});
-
-    const QString tipoVenda = adqPesqConsumidor->asString(QStringLiteral("IDTPVENDACONS"));
-    if (cdsTipoVenda.locate({QStringLiteral("CDTIPOVENDA")}, {tipoVenda}))
-        edtTipoVenda->setCaption(cdsTipoVenda.asString(QStringLiteral("NMTIPOVENDA")));
+    cadcons::copiaColunas(*this, *adqPesqConsumidor, cadcons::colunasConsumidor());
+    mostraTipoVenda();
 }
 
 void TfrmCadCons::leParametros()

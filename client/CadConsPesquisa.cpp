@@ -1,4 +1,23 @@
+#include "CadConsDados.h"
 #include "Cli_Kvt04410.h"
+#include "host/HostZet.h"
+#include "host/ScreenServices.h"
+#include "server/Srv_Kvt04410.h"
+#include "toolkit/DataSet.h"
+#include "toolkit/Exceptions.h"
+#include "toolkit/TouchButton.h"
+
+namespace {
+
+using F = TfrmCadCons;
+
+void limpaFiltro(kvt::DataSet &tabela)
+{
+    tabela.setFiltered(false);
+    tabela.setFilter({});
+}
+
+} // namespace
 
 void TfrmCadCons::BuscaTipoVenda()
 {
@@ -12,5 +31,134 @@ void TfrmCadCons::BuscaTipoVenda()
         cdsTipoVenda.setFieldValue(QStringLiteral("NMTIPOVENDA"),
                                    QString::fromUtf8(tipo.nmTipoVenda));
         cdsTipoVenda.post();
+    }
+}
+
+void TfrmCadCons::mostraTipoVenda()
+{
+    // The consumer's own sale type is kept for the save, where no pick replaces it.
+    stTipoVendaConsumidor = adqPesqConsumidor->asString(QStringLiteral("IDTPVENDACONS"));
+    if (cdsTipoVenda.locate({QStringLiteral("CDTIPOVENDA")}, {stTipoVendaConsumidor}))
+        edtTipoVenda->setCaption(cdsTipoVenda.asString(QStringLiteral("NMTIPOVENDA")));
+}
+
+bool TfrmCadCons::escolhe(kvt::MemTable &tabela, const QVariant &resultado, const QString &metodo,
+                          const QString &argumentos, const char *listaVazia, const QString &pais)
+{
+    cadcons::carrega(tabela, confere(resultado, metodo, argumentos), metodo.trimmed());
+    limpaFiltro(tabela);
+    if (tabela.isEmpty()) {
+        mensagem(listaVazia, 3);
+        return false;
+    }
+    return Pesquisa && Pesquisa(tabela, 0, pais, incor1, incor2, incor3, incor5, 0);
+}
+
+void TfrmCadCons::dfxPesqPaisClick()
+{
+    // This picker reports its own errors and leaves the screen as it was.
+    try {
+        QVariant resultado;
+        getPais(QString(), QStringLiteral("T"), resultado);
+        if (escolhe(cdsPais, resultado, QStringLiteral("getPais"), QStringLiteral("T"), "PAIS_NCAD",
+                    QStringLiteral("S")))
+            cadcons::copiaColunas(*this, cdsPais,
+                                  {{"CDPAIS", &F::edtCodPais}, {"NMPAIS", &F::bldNmPais}});
+    } catch (const kvt::EAbort &) {
+        throw;
+    } catch (const kvt::Exception &e) {
+        Mensagem(e.message(), QString(), QStringLiteral("N"), QStringLiteral("N"), 3);
+    } catch (const std::exception &e) {
+        Mensagem(QString::fromUtf8(e.what()), QString(), QStringLiteral("N"), QStringLiteral("N"),
+                 3);
+    }
+}
+
+void TfrmCadCons::dxfPesqEstadoClick()
+{
+    const QString pais = edtCodPais->caption();
+    QVariant resultado;
+    getEstado(QString(), pais, QStringLiteral("T"), resultado);
+    if (escolhe(cdsEstado, resultado, QStringLiteral("getEstado"),
+                QLatin1Char('-') + pais + QStringLiteral("-T"), "ESTADO_NCAD", QStringLiteral("N")))
+        cadcons::copiaColunas(*this, cdsEstado, {{"SGESTADO", &F::edtEstado}});
+}
+
+void TfrmCadCons::dxfMunicipioClick()
+{
+    const QString estado = edtEstado->caption();
+    const QString pais = edtCodPais->caption();
+    QVariant resultado;
+    getMunicipio(QString(), estado, pais, QStringLiteral("T"), resultado);
+    if (escolhe(cdsMunicipio, resultado, QStringLiteral("getMunicipio "),
+                QLatin1Char('-') + estado + QLatin1Char('-') + pais + QStringLiteral("-T"),
+                "MUNICIPIO_NCAD", QStringLiteral("N")))
+        cadcons::copiaColunas(*this, cdsMunicipio,
+                              {{"CDMUNICIPIO", &F::edtCodMuni}, {"NMMUNICIPIO", &F::bldNmMuni}});
+}
+
+void TfrmCadCons::dxfBairroClick()
+{
+    const QString municipio = edtCodMuni->caption();
+    const QString estado = edtEstado->caption();
+    const QString pais = edtCodPais->caption();
+    QVariant resultado;
+    getBairro(QString(), municipio, estado, pais, QStringLiteral("T"), resultado);
+    if (escolhe(cdsBairro, resultado, QStringLiteral("getBairro"),
+                QLatin1Char('-') + municipio + QLatin1Char('-') + estado + QLatin1Char('-') + pais +
+                    QStringLiteral("-T"),
+                "BAIRRO_NCAD", QStringLiteral("N")))
+        cadcons::copiaColunas(*this, cdsBairro,
+                              {{"CDBAIRRO", &F::edtBairro}, {"NMBAIRRO", &F::bldNmBairro}});
+}
+
+void TfrmCadCons::dxfTipoVendaClick()
+{
+    limpaFiltro(cdsTipoVenda);
+    if (!Pesquisa || !Pesquisa(cdsTipoVenda, 0, QStringLiteral("N"), 0, 0, 0, 0, 0))
+        return;
+    edtTipoVenda->setCaption(cdsTipoVenda.asString(QStringLiteral("NMTIPOVENDA")));
+    stCdTipoVenda = cdsTipoVenda.asString(QStringLiteral("CDTIPOVENDA"));
+}
+
+void TfrmCadCons::sbtPesqConsClick()
+{
+    if (!adqPesqConsumidor)
+        return;
+    // Every consumer of the list is offered, whatever an edit or a phone check filtered.
+    limpaFiltro(*adqPesqConsumidor);
+    if (!Pesquisa ||
+        !Pesquisa(*adqPesqConsumidor, 0, QStringLiteral("N"), incor1, incor2, incor3, incor5, 0))
+        return;
+    stConsumidor = adqPesqConsumidor->asString(QStringLiteral("CDCONSUMIDOR"));
+    cadcons::copiaColunas(*this, *adqPesqConsumidor, cadcons::colunasConsumidor());
+    mostraTipoVenda();
+}
+
+void TfrmCadCons::pesquisaConsumidor()
+{
+    sbtPesqConsClick();
+}
+
+void TfrmCadCons::abreLista(int campo)
+{
+    switch (campo) {
+    case 10:
+        dxfTipoVendaClick();
+        break;
+    case 14:
+        dfxPesqPaisClick();
+        break;
+    case 15:
+        dxfPesqEstadoClick();
+        break;
+    case 16:
+        dxfMunicipioClick();
+        break;
+    case 17:
+        dxfBairroClick();
+        break;
+    default:
+        break;
     }
 }

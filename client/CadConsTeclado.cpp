@@ -51,6 +51,13 @@ void TfrmCadCons::ligaControles()
         {sbtLimpar, &F::sbtLimparClick},
         {sbtSair, &F::sbtSairClick},
         {sbtDigital, &F::sbtDigitalClick},
+        {sbtConfirmar, &F::sbtConfirmarClick},
+        {sbtPesqCons, &F::sbtPesqConsClick},
+        {dfxPesqPais, &F::dfxPesqPaisClick},
+        {dxfPesqEstado, &F::dxfPesqEstadoClick},
+        {dxfMunicipio, &F::dxfMunicipioClick},
+        {dxfBairro, &F::dxfBairroClick},
+        {dxfTipoVenda, &F::dxfTipoVendaClick},
     };
     for (const auto &t : teclas)
         kvt::bindHandler(t.botao, &QAbstractButton::clicked, this, t.handler);
@@ -194,14 +201,6 @@ bool TfrmCadCons::pesquisaHabilitada() const
 {
     return sbtPesqCons->isEnabled();
 }
-
-// The confirmation, the consumer search and the pickers are not built yet: F2, Ctrl+Enter, F3
-// and F9 refresh the highlight only.
-void TfrmCadCons::confirmar() {}
-
-void TfrmCadCons::pesquisaConsumidor() {}
-
-void TfrmCadCons::abreLista(int) {}
 
 bool TfrmCadCons::utilizaImpFis() const
 {

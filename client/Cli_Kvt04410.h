@@ -79,6 +79,15 @@ public:
     void sbtLimparClick();
     void sbtDigitalClick();
 
+    // Confirmation, pickers and the consumer search.
+    void sbtConfirmarClick();
+    void dfxPesqPaisClick();
+    void dxfPesqEstadoClick();
+    void dxfMunicipioClick();
+    void dxfBairroClick();
+    void dxfTipoVendaClick();
+    void sbtPesqConsClick();
+
     // Field checks.
     void Vd_DtNasc(bool boTestaVazio);
     void Vd_Cpf();
@@ -317,6 +326,18 @@ private:
     // Shows the message, clears the field, makes `numero` current and ends the user action.
     [[noreturn]] void rejeita(const char *chave, int tipo, kvt::TouchButton *limpar, int numero,
                               const QString &nome = {});
+    // Confirmation: a message and the field to go to (no message when the check has spoken);
+    // the save, false after its error was shown; the country and state cache, a warning text
+    // when it could not be written.
+    void falha(const char *chave, int numero);
+    bool salva();
+    QString gravaCache();
+    // A reference list for a picker: the result check, the filter cleared, the message when
+    // it is empty, then the list dialog; true when a row was chosen.
+    bool escolhe(kvt::MemTable &tabela, const QVariant &resultado, const QString &metodo,
+                 const QString &argumentos, const char *listaVazia, const QString &pais);
+    // The sale type of the consumer row shown.
+    void mostraTipoVenda();
     void ligaControles();
     kvt::TouchButton *nomeExibido(int numero) const;
 
@@ -329,6 +350,9 @@ private:
     std::array<QWidget *, kNumCampos + 1> m_bordas{};
     // A close request right after Alt+F4 comes from that key, which must not close the screen.
     QElapsedTimer m_altF4;
+    bool m_confirmando = false;
+    // The stored sale type of the consumer loaded, sent when the operator picks none.
+    QString stTipoVendaConsumidor;
 };
 
 extern TfrmCadCons *frmCadCons;

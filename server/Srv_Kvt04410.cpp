@@ -106,6 +106,27 @@ QVariant birthDate(const QString &text)
     return date;
 }
 
+// What an operator searches the consumer list by, under readable headings; the other columns
+// stay out of the list dialog.
+QList<kvt::FieldDef> consumerListFields(QList<kvt::FieldDef> fields)
+{
+    static const std::pair<const char *, const char *> shown[] = {
+        {"NMCONSUMIDOR", "Nome"},     {"NRTELECONS", "Telefone"}, {"NRTELE2CONS", "Comercial"},
+        {"NRCELULARCONS", "Celular"}, {"NRCPFRESPCON", "CPF"},    {"DSENDECONS", "Endereço"},
+        {"NRENDECONS", "Número"},     {"NMBAIRRO", "Bairro"},     {"NMMUNICIPIO", "Município"},
+    };
+    for (kvt::FieldDef &field : fields) {
+        field.hidden = true;
+        for (const auto &[name, label] : shown) {
+            if (kvt::text::equalIgnoringAsciiCase(field.name, QString::fromLatin1(name))) {
+                field.hidden = false;
+                field.label = QString::fromUtf8(label);
+            }
+        }
+    }
+    return fields;
+}
+
 QString tipoVenda(const QString &text)
 {
     return EmptyString(text) ? QStringLiteral("7") : text;
@@ -312,10 +333,8 @@ int setInsereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
     QString stError;
 
     TrdmInsereConsumidor::Private::Statements *st = nullptr;
-    QVariant dtNasc;
     try {
         st = &statements();
-        dtNasc = birthDate(a.P_DTNASCCONS);
     } catch (const std::exception &error) {
         resultado = messageOf(error);
         return 0;
@@ -373,7 +392,8 @@ int setInsereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
             };
             for (const auto &[name, value] : columns)
                 command.bind(QString::fromLatin1(name), value);
-            command.bind(QStringLiteral("P_DTNASCCONS"), dtNasc);
+            // Read only for the row written: a duplicate is no failure whatever its date says.
+            command.bind(QStringLiteral("P_DTNASCCONS"), birthDate(a.P_DTNASCCONS));
             if (novo) {
                 const QString stCdConsumidor = EmptyString(a.P_NRCPFRESPCONS)
                                                    ? SoNumerosStr(a.P_NRTELECONS)
@@ -457,7 +477,7 @@ std::shared_ptr<kvt::DataSet> GetTodosCons(const QString &P_CDFILIAL, const QStr
                         {"P_CDCONSUMIDOR", P_CDCONSUMIDOR},
                         {"P_CDCLIENTE", P_CDCLIENTE}});
         QSqlQuery &query = statement.query();
-        const QList<kvt::FieldDef> fields = resultFields(query.record());
+        const QList<kvt::FieldDef> fields = consumerListFields(resultFields(query.record()));
         auto list = std::make_shared<kvt::MemTable>(QStringLiteral("adqTodosCons"), fields);
         list->createDataSet();
         QVariantList row;

@@ -1,3 +1,4 @@
+#include "FormKeys.h"
 #include "client/Cli_Kvt04410.h"
 #include "db/tool/ParametersFile.h"
 #include "host/HostZet.h"
@@ -43,17 +44,6 @@ namespace {
 
 const QString kAna = QStringLiteral("000000000012345678909");
 const QString kCpfNoCodigo = QStringLiteral("000000000098765432100");
-
-// Touches field `numero`, types `texto` on the keyboard and presses Enter.
-void preencheEConfirma(TfrmCadCons &form, int numero, const QString &texto)
-{
-    form.campoClick(numero);
-    form.campo(numero)->setCaption(QString());
-    for (QChar c : texto)
-        form.FormKeyPress(c);
-    int key = CadConsEdicao::VK_RETURN;
-    kvt::dispatch([&] { form.FormKeyDown(key, 0); });
-}
 
 } // namespace
 

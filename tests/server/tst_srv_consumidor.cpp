@@ -286,6 +286,12 @@ void TstSrvConsumidor::duplicateNotInserted()
     QCOMPARE(setInsereConsumidor(a, resultado), 0);
     QVERIFY(!resultado.isValid());
     QCOMPARE(consumidorSnapshot(), before);
+
+    // The date is read only for a row that is written: a duplicate stays a quiet success.
+    a.P_DTNASCCONS = QStringLiteral("31/02/2020");
+    QCOMPARE(setInsereConsumidor(a, resultado), 0);
+    QVERIFY2(!resultado.isValid(), qPrintable(resultado.toString()));
+    QCOMPARE(consumidorSnapshot(), before);
 }
 
 void TstSrvConsumidor::failureLeavesTableUnchanged_data()

@@ -1,0 +1,424 @@
+#include "FormKeys.h"
+#include "client/Cli_Kvt04410.h"
+#include "db/tool/ParametersFile.h"
+#include "host/DataSetModel.h"
+#include "host/HostZet.h"
+#include "host/ScreenServices.h"
+#include "tests/server/ServerTestBackend.h"
+#include "toolkit/DataSet.h"
+#include "toolkit/MemTable.h"
+#include "toolkit/PictureButton.h"
+#include "toolkit/TouchButton.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QQueue>
+#include <QTemporaryDir>
+
+// Confirm and save, the pickers and the consumer search, driven as an operator does, once per
+// database backend; stored rows are read back from the database.
+class TstConfirma : public ServerTestBackend
+{
+    Q_OBJECT
+
+public:
+    using ServerTestBackend::ServerTestBackend;
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void novoConsumidorPorTeclas();
+    void novoSemCpfPeloTelefone();
+    void edicaoMudaUmCampo();
+    void mensagensNaOrdem();
+    void centroDeCustoBloqueia();
+    void falhaNoBancoMantemTela();
+    void cacheSemPasta();
+    void segundoF2Ignorado();
+    void seletores();
+    void pesquisaOfereceTodos();
+
+private:
+    std::unique_ptr<TfrmCadCons> abre(const QString &consumidor = {},
+                                      const QString &modo = QStringLiteral("NOVO"));
+    // Fills what a new consumer needs besides the branch's address, by keys.
+    void preencheNovo(TfrmCadCons &form, const QString &cpf);
+    void exec(const QString &sql);
+    QString cache() const;
+
+    std::unique_ptr<QTemporaryDir> m_host;
+    QStringList m_mensagens;
+    QQueue<QString> m_escolhas; // "COLUMN=value", or "" to cancel
+    QStringList m_listas;       // "table rows pais cor1" per list dialog
+    std::function<void(const QString &)> m_aoMostrar;
+};
+
+namespace {
+
+using E = CadConsEdicao;
+const QString kAna = QStringLiteral("000000000012345678909");
+const QString kCpfNovo = QStringLiteral("52998224725");
+
+} // namespace
+
+void TstConfirma::initTestCase()
+{
+    ServerTestBackend::initTestCase();
+    m_host = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_host->isValid());
+    qputenv("KVT_HOST_DIR", m_host->path().toLocal8Bit());
+}
+
+void TstConfirma::init()
+{
+    ServerTestBackend::init();
+    QDir(m_host->path()).removeRecursively();
+    QDir().mkpath(m_host->path());
+    kvt::db::writeParametersFile(m_host->path());
+    m_mensagens.clear();
+    m_escolhas.clear();
+    m_listas.clear();
+    m_aoMostrar = nullptr;
+    setMensagemHandler([this](const QString &texto, int tipo) {
+        m_mensagens << QString::number(tipo) + QLatin1Char(' ') + texto;
+        if (m_aoMostrar)
+            m_aoMostrar(texto);
+    });
+    kvt::setGeneralErrorHandler(
+        [this](const QString &texto) { m_mensagens << QStringLiteral("ERROR ") + texto; });
+    Pesquisa = [this](kvt::DataSet &tabela, int, const QString &pais, int cor1, int, int, int,
+                      int) {
+        m_listas << QStringLiteral("%1 %2 %3 %4")
+                        .arg(tabela.name())
+                        .arg(tabela.recordCount())
+                        .arg(pais)
+                        .arg(cor1);
+        const QString escolha = m_escolhas.isEmpty() ? QString() : m_escolhas.dequeue();
+        if (escolha.isEmpty())
+            return false;
+        const QStringList par = escolha.split(QLatin1Char('='));
+        return tabela.locate({par.at(0)}, {par.at(1)});
+    };
+    DigitalConsumidor = [](int, int, const QString &nome, QVariant &retorno) {
+        retorno = QVariantList{QStringLiteral("digital de ") + nome, QStringLiteral("d2")};
+    };
+}
+
+void TstConfirma::cleanup()
+{
+    setMensagemHandler({});
+    Pesquisa = nullptr;
+    DigitalConsumidor = nullptr;
+    stDigital.clear();
+    stDigital2.clear();
+    ServerTestBackend::cleanup();
+}
+
+void TstConfirma::exec(const QString &sql)
+{
+    QSqlQuery query(fixture());
+    FIXTURE_EXEC(query, sql);
+}
+
+QString TstConfirma::cache() const
+{
+    const QString arquivo = m_host->filePath(QStringLiteral("Dados/Cadastros/Kvt_PaisEstado.cds"));
+    if (!QFile::exists(arquivo))
+        return QStringLiteral("<no file>");
+    kvt::MemTable tabela;
+    tabela.loadFromFile(arquivo);
+    tabela.open();
+    QStringList linhas;
+    for (tabela.first(); !tabela.eof(); tabela.next()) {
+        linhas << tabela.asString(QStringLiteral("CDPAIS")) + QLatin1Char(' ') +
+                      tabela.asString(QStringLiteral("SGESTADO")) + QLatin1Char(' ') +
+                      tabela.asString(QStringLiteral("NMPAIS"));
+    }
+    return linhas.join(QLatin1Char('|'));
+}
+
+std::unique_ptr<TfrmCadCons> TstConfirma::abre(const QString &consumidor, const QString &modo)
+{
+    auto form = std::make_unique<TfrmCadCons>();
+    form->InicializaForm({QStringLiteral("1"), consumidor, QString(), modo});
+    return form;
+}
+
+void TstConfirma::preencheNovo(TfrmCadCons &form, const QString &cpf)
+{
+    digita(form, 2, QStringLiteral("carla"));
+    digita(form, 3, QStringLiteral("17051990"));
+    digita(form, 4, cpf);
+    digita(form, 7, QStringLiteral("11955554444"));
+    digita(form, 11, QStringLiteral("rua b"));
+    digita(form, 12, QStringLiteral("12"));
+}
+
+void TstConfirma::novoConsumidorPorTeclas()
+{
+    auto form = abre();
+    preencheNovo(*form, kCpfNovo);
+    tecla(*form, E::VK_F4); // the fingerprint, saved with the consumer
+    tecla(*form, E::VK_F2);
+
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral("0 Operação realizada com sucesso.")});
+    QCOMPARE(form->stResult, QStringLiteral("11955554444"));
+    QCOMPARE(form->result(), int(QDialog::Accepted));
+    const QVariantMap linha = consumidor(QStringLiteral("1"), ajusta21(kCpfNovo));
+    QCOMPARE(linha.value(QStringLiteral("NMCONSUMIDOR")).toString(), QStringLiteral("carla"));
+    QCOMPARE(dateOf(linha.value(QStringLiteral("DTNASCCONS"))), QDate(1990, 5, 17));
+    QCOMPARE(linha.value(QStringLiteral("NRCPFRESPCON")).toString(), kCpfNovo);
+    QCOMPARE(linha.value(QStringLiteral("NRTELECONS")).toString(), QStringLiteral("11955554444"));
+    QCOMPARE(linha.value(QStringLiteral("CDPAIS")).toString(), QStringLiteral("1058"));
+    QCOMPARE(linha.value(QStringLiteral("CDMUNICIPIO")).toString(), QStringLiteral("0001"));
+    QCOMPARE(linha.value(QStringLiteral("IDATUCONSUMI")).toString(), QStringLiteral("I"));
+    QCOMPARE(linha.value(QStringLiteral("IDTPVENDACONS")).toString(), QStringLiteral("7"));
+    QCOMPARE(linha.value(QStringLiteral("DIGICONSUMIDOR")).toString(),
+             QStringLiteral("digital de carla"));
+    QCOMPARE(linha.value(QStringLiteral("CDCCUSCLIE")).toString(), QStringLiteral("0001"));
+    QCOMPARE(cache(), QStringLiteral("1058 SP BRASIL"));
+}
+
+void TstConfirma::novoSemCpfPeloTelefone()
+{
+    auto form = abre();
+    preencheNovo(*form, QString());
+    // Ctrl+Enter confirms as F2 does; the code is made of the phone's digits.
+    tecla(*form, E::VK_RETURN, E::Ctrl);
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral("0 Operação realizada com sucesso.")});
+    const QVariantMap linha =
+        consumidor(QStringLiteral("1"), ajusta21(QStringLiteral("11955554444")));
+    QCOMPARE(linha.value(QStringLiteral("NMCONSUMIDOR")).toString(), QStringLiteral("carla"));
+
+    // The same phone again on a new screen: found before anything is written twice.
+    m_mensagens.clear();
+    const QList<QStringList> antes = consumidorSnapshot();
+    auto outro = abre();
+    preencheNovo(*outro, QString());
+    tecla(*outro, E::VK_F2);
+    QCOMPARE(m_mensagens,
+             QStringList{QStringLiteral(
+                 "0 Número de telefone já cadastrado para o consumidor \" carla \".")});
+    QCOMPARE(consumidorSnapshot(), antes);
+}
+
+void TstConfirma::edicaoMudaUmCampo()
+{
+    exec(QStringLiteral("UPDATE CONSUMIDOR SET IDTPVENDACONS = '3', DSENDECONS = 'Rua A', "
+                        "NRENDECONS = '5' WHERE NMCONSUMIDOR = 'ANA'"));
+    const QVariantMap antes = consumidor(QStringLiteral("1"), kAna);
+    auto form = abre(kAna, QString());
+    QCOMPARE(form->edtTipoVenda->caption(), QStringLiteral("A Vista"));
+    digita(*form, 6, QStringLiteral("ana@x.br"));
+    tecla(*form, E::VK_F2);
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral("0 Operação realizada com sucesso.")});
+
+    QVariantMap depois = consumidor(QStringLiteral("1"), kAna);
+    QCOMPARE(depois.value(QStringLiteral("DSEMAILCONS")).toString(), QStringLiteral("ana@x.br"));
+    // The stored sale type stays when none was picked; the marker and the rest stay too.
+    for (const char *coluna : {"NMCONSUMIDOR", "IDTPVENDACONS", "IDATUCONSUMI", "NRCPFRESPCON",
+                               "NRTELECONS", "DSREFERENDECONS", "CDBAIRRO"})
+        QCOMPARE(depois.value(QLatin1String(coluna)).toString(),
+                 antes.value(QLatin1String(coluna)).toString());
+
+    // A picked sale type wins.
+    m_escolhas << QStringLiteral("CDTIPOVENDA=5");
+    auto outra = abre(kAna, QString());
+    outra->campoClick(10);
+    tecla(*outra, E::VK_F9);
+    tecla(*outra, E::VK_F2);
+    depois = consumidor(QStringLiteral("1"), kAna);
+    QCOMPARE(depois.value(QStringLiteral("IDTPVENDACONS")).toString(), QStringLiteral("5"));
+}
+
+void TstConfirma::mensagensNaOrdem()
+{
+    const QList<QStringList> antes = consumidorSnapshot();
+    auto form = abre();
+    const auto confirma = [&](const QString &mensagem, int campo) {
+        m_mensagens.clear();
+        tecla(*form, E::VK_F2);
+        QCOMPARE(m_mensagens, QStringList{mensagem});
+        QCOMPARE(form->inLblAtiv, campo);
+    };
+    for (int numero = 1; numero <= TfrmCadCons::kNumCampos; ++numero)
+        form->campo(numero)->setCaption(QString());
+    confirma(QStringLiteral("3 Nome do consumidor deve ser informado."), 2);
+    digita(*form, 2, QStringLiteral("bia"));
+    confirma(QStringLiteral("3 Número de telefone deve ser informado."), 7);
+    digita(*form, 7, QStringLiteral("11944443333"));
+    confirma(QStringLiteral("3 Endereço deve ser informado."), 11);
+    digita(*form, 11, QStringLiteral("rua"));
+    confirma(QStringLiteral("3 Número deve ser informado."), 12);
+    digita(*form, 12, QStringLiteral("1"));
+    confirma(QStringLiteral("3 País deve ser informado."), 14);
+    digita(*form, 14, QStringLiteral("1058"));
+    confirma(QStringLiteral("3 Estado deve ser informado."), 15);
+    digita(*form, 15, QStringLiteral("sp"));
+    confirma(QStringLiteral("3 Município deve ser informado."), 16);
+    digita(*form, 16, QStringLiteral("7"));
+    confirma(QStringLiteral("3 Município não cadastrado."), 16);
+    QCOMPARE(form->edtEstado->caption(), QStringLiteral("SP"));
+    // A code typed short is found at its width and replaced with the stored one and its name.
+    digita(*form, 16, QStringLiteral("2"));
+    digita(*form, 17, QStringLiteral("9"));
+    confirma(QStringLiteral("3 Bairro não cadastrado."), 17);
+    QCOMPARE(form->edtCodMuni->caption(), QStringLiteral("0002"));
+    QCOMPARE(form->bldNmMuni->caption(), QStringLiteral("Campinas"));
+    QCOMPARE(consumidorSnapshot(), antes);
+}
+
+void TstConfirma::centroDeCustoBloqueia()
+{
+    const QList<QStringList> antes = consumidorSnapshot();
+    auto form = abre();
+    form->stCdCusClie.clear();
+    preencheNovo(*form, kCpfNovo);
+    tecla(*form, E::VK_F2);
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral(
+                              "0  Operação bloqueada. Não há centro de custo cadastrado.")});
+    QCOMPARE(form->stResult, QStringLiteral("SAIR"));
+    QCOMPARE(consumidorSnapshot(), antes);
+    QCOMPARE(cache(), QStringLiteral("<no file>"));
+}
+
+void TstConfirma::falhaNoBancoMantemTela()
+{
+    if (backend() == QLatin1String("sqlite")) {
+        exec(QStringLiteral("CREATE TRIGGER recusa BEFORE INSERT ON CONSUMIDOR "
+                            "BEGIN SELECT RAISE(ABORT, 'gravacao recusada'); END"));
+    } else {
+        exec(QStringLiteral("CREATE OR REPLACE FUNCTION recusa() RETURNS trigger AS $$ BEGIN "
+                            "RAISE EXCEPTION 'gravacao recusada'; END $$ LANGUAGE plpgsql"));
+        exec(QStringLiteral("CREATE TRIGGER recusa BEFORE INSERT ON CONSUMIDOR "
+                            "FOR EACH ROW EXECUTE FUNCTION recusa()"));
+    }
+    const QList<QStringList> antes = consumidorSnapshot();
+    auto form = abre();
+    preencheNovo(*form, kCpfNovo);
+    tecla(*form, E::VK_F2);
+    QCOMPARE(m_mensagens.size(), 1);
+    QVERIFY2(m_mensagens.first().startsWith(QLatin1String("3 ")) &&
+                 m_mensagens.first().contains(QLatin1String("gravacao recusada")),
+             qPrintable(m_mensagens.first()));
+    QCOMPARE(form->stResult, QStringLiteral("SAIR"));
+    QVERIFY(form->result() != QDialog::Accepted);
+    QCOMPARE(consumidorSnapshot(), antes);
+    if (backend() != QLatin1String("sqlite"))
+        exec(QStringLiteral("DROP FUNCTION recusa() CASCADE"));
+}
+
+void TstConfirma::cacheSemPasta()
+{
+    // "Dados" is a file: the folder of the cache cannot be made.
+    QFile bloqueio(m_host->filePath(QStringLiteral("Dados")));
+    QVERIFY(bloqueio.open(QIODevice::WriteOnly));
+    bloqueio.close();
+    auto form = abre();
+    preencheNovo(*form, kCpfNovo);
+    tecla(*form, E::VK_F2);
+    QCOMPARE(m_mensagens.size(), 2);
+    QCOMPARE(m_mensagens.at(0), QStringLiteral("0 Operação realizada com sucesso."));
+    QVERIFY2(m_mensagens.at(1).contains(QLatin1String("Kvt_PaisEstado.cds")),
+             qPrintable(m_mensagens.at(1)));
+    QCOMPARE(form->stResult, QStringLiteral("11955554444"));
+    QCOMPARE(form->result(), int(QDialog::Accepted));
+    QVERIFY(!consumidor(QStringLiteral("1"), ajusta21(kCpfNovo)).isEmpty());
+}
+
+void TstConfirma::segundoF2Ignorado()
+{
+    auto form = abre();
+    preencheNovo(*form, QString());
+    // The second F2 arrives while the first confirmation shows its message.
+    m_aoMostrar = [&](const QString &) {
+        m_aoMostrar = nullptr;
+        tecla(*form, E::VK_F2);
+    };
+    tecla(*form, E::VK_F2);
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral("0 Operação realizada com sucesso.")});
+}
+
+void TstConfirma::seletores()
+{
+    auto form = abre();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    // Chosen: the code and name are copied; cancelled: nothing changes.
+    m_escolhas << QStringLiteral("CDPAIS=0063") << QString();
+    form->campoClick(14);
+    tecla(*form, E::VK_F9);
+    QCOMPARE(form->edtCodPais->caption(), QStringLiteral("0063"));
+    QCOMPARE(form->bldNmPais->caption(), QStringLiteral("ARGENTINA"));
+    QTest::mouseClick(form->dfxPesqPais, Qt::LeftButton);
+    QCOMPARE(form->edtCodPais->caption(), QStringLiteral("0063"));
+
+    m_escolhas << QStringLiteral("SGESTADO=SP");
+    QTest::mouseClick(form->dxfPesqEstado, Qt::LeftButton);
+    QCOMPARE(form->edtEstado->caption(), QStringLiteral("SP"));
+    // The state, municipality and neighbourhood of Argentina's SP: nothing registered below.
+    QTest::mouseClick(form->dxfMunicipio, Qt::LeftButton);
+    QCOMPARE(m_mensagens,
+             QStringList{QStringLiteral("3 Não há município cadastrado para o estado informado.")});
+
+    m_escolhas << QStringLiteral("CDPAIS=1058") << QStringLiteral("CDMUNICIPIO=0002")
+               << QStringLiteral("CDBAIRRO=0000000001") << QString();
+    QTest::mouseClick(form->dfxPesqPais, Qt::LeftButton);
+    QTest::mouseClick(form->dxfMunicipio, Qt::LeftButton);
+    QTest::mouseClick(form->dxfBairro, Qt::LeftButton);
+    QCOMPARE(form->bldNmMuni->caption(), QStringLiteral("Campinas"));
+    QCOMPARE(form->bldNmBairro->caption(), QStringLiteral("Cambui"));
+    form->campoClick(10);
+    tecla(*form, E::VK_F9);
+    QCOMPARE(form->stCdTipoVenda, QString());
+    QCOMPARE(m_listas,
+             (QStringList{"cdsPais 2 S 16777215", "cdsPais 2 S 16777215", "cdsEstado 1 N 16777215",
+                          "cdsPais 2 S 16777215", "cdsMunicipio 2 N 16777215",
+                          "cdsBairro 1 N 16777215", "cdsTipoVenda 7 N 0"}));
+
+    // An empty country: no state to offer.
+    m_mensagens.clear();
+    form->edtCodPais->setCaption(QString());
+    QTest::mouseClick(form->dxfPesqEstado, Qt::LeftButton);
+    QCOMPARE(m_mensagens,
+             QStringList{QStringLiteral("3 Não há estado cadastrado para o país informado.")});
+}
+
+void TstConfirma::pesquisaOfereceTodos()
+{
+    auto form = abre(kAna, QString());
+    QCOMPARE(form->adqPesqConsumidor->recordCount(), 1);
+    m_escolhas << QStringLiteral("NMCONSUMIDOR=PELO TELEFONE");
+    tecla(*form, E::VK_F3);
+    QCOMPARE(m_listas.size(), 1);
+    QVERIFY2(m_listas.first().startsWith(QLatin1String("adqTodosCons 4 ")),
+             qPrintable(m_listas.first()));
+    QCOMPARE(form->stConsumidor, QStringLiteral("000000000001133335555"));
+    QCOMPARE(form->edtNmConsumidor->caption(), QStringLiteral("PELO TELEFONE"));
+    QCOMPARE(form->bldTelefone->caption(), QStringLiteral("01133335555"));
+    QCOMPARE(form->bldReferencia->caption(), QStringLiteral("Ref PELO TELEFONE"));
+    QCOMPARE(form->edtCpf->caption(), QString());
+    // The list dialog shows what an operator searches by.
+    const auto &campos = form->adqPesqConsumidor->fields();
+    QStringList visiveis;
+    for (const kvt::FieldDef &f : campos) {
+        if (!f.hidden)
+            visiveis << f.label;
+    }
+    QVERIFY2(visiveis.contains(QStringLiteral("Nome")) &&
+                 visiveis.contains(QStringLiteral("CPF")) && visiveis.size() < 12,
+             qPrintable(visiveis.join(QLatin1Char(','))));
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    return runOnBackends([&](const QString &backend, const QString &connection) {
+        TstConfirma test(backend, connection);
+        return QTest::qExec(&test, argc, argv);
+    });
+}
+
+#include "tst_confirma.moc"
