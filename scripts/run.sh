@@ -20,8 +20,22 @@ fi
 export KVT_HOST_DIR="$bin"
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     cd "$bin"
-    QT_QPA_PLATFORM=offscreen "$bin/pos-host" --replay "$bin/demo.replay" "$@"
+    # The demo registers a consumer, so it runs on a fresh copy of the demo data each time and
+    # leaves the database above as it was.
+    demo="driver=QSQLITE;database=$bin/Dados/kvt04410-demo-run.db"
+    rm -f "$bin/Dados/kvt04410-demo-run.db"
+    "$bin/kvt-db" --connection "$demo" --create --demo >/dev/null
+    # Without arguments the demo registers a new consumer for the telephone 11955550000.
+    [ $# -gt 0 ] || set -- "" "" 11955550000 NOVO
+    output=$(QT_QPA_PLATFORM=offscreen "$bin/pos-host" --connection "$demo" \
+        --replay "$bin/demo.replay" "$@")
+    echo "$output"
     echo "Screenshot: $bin/kvt04410-screen.png"
+    phone=$(echo "$output" | sed -n 's/^RESULT \([0-9][0-9]*\)$/\1/p')
+    if [ -n "$phone" ]; then
+        echo "Stored consumer:"
+        "$bin/kvt-db" --connection "$demo" --show-consumer "$phone"
+    fi
 else
     exec "$bin/pos-host" "$@"
 fi

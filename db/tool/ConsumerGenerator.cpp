@@ -18,39 +18,53 @@ namespace kvt::db {
 namespace {
 
 const char *const kNomes[] = {
-    "Ana", "Maria", "Juliana", "Fernanda", "Patrícia", "Aline", "Camila", "Amanda", "Bruna",
-    "Letícia", "Beatriz", "Larissa", "Gabriela", "Mariana", "Vanessa", "Renata", "Luana",
-    "Francisca", "Antônia", "Adriana", "Sônia", "Cláudia", "Débora", "Heloísa", "Júlia",
-    "José", "João", "Antônio", "Francisco", "Carlos", "Paulo", "Pedro", "Lucas", "Luiz",
-    "Marcos", "Luís", "Gabriel", "Rafael", "Daniel", "Marcelo", "Bruno", "Eduardo", "Felipe",
-    "Raimundo", "Rodrigo", "Sebastião", "André", "Fábio", "Gustavo", "Vinícius", "Otávio",
+    "Ana",     "Maria",     "Juliana", "Fernanda", "Patrícia",  "Aline",     "Camila",  "Amanda",
+    "Bruna",   "Letícia",   "Beatriz", "Larissa",  "Gabriela",  "Mariana",   "Vanessa", "Renata",
+    "Luana",   "Francisca", "Antônia", "Adriana",  "Sônia",     "Cláudia",   "Débora",  "Heloísa",
+    "Júlia",   "José",      "João",    "Antônio",  "Francisco", "Carlos",    "Paulo",   "Pedro",
+    "Lucas",   "Luiz",      "Marcos",  "Luís",     "Gabriel",   "Rafael",    "Daniel",  "Marcelo",
+    "Bruno",   "Eduardo",   "Felipe",  "Raimundo", "Rodrigo",   "Sebastião", "André",   "Fábio",
+    "Gustavo", "Vinícius",  "Otávio",
 };
 
 const char *const kSobrenomes[] = {
-    "Silva", "Santos", "Oliveira", "Souza", "Rodrigues", "Ferreira", "Alves", "Pereira",
-    "Lima", "Gomes", "Costa", "Ribeiro", "Martins", "Carvalho", "Almeida", "Lopes", "Soares",
-    "Fernandes", "Vieira", "Barbosa", "Rocha", "Dias", "Nascimento", "Andrade", "Moreira",
-    "Nunes", "Marques", "Machado", "Mendes", "Freitas", "Cardoso", "Ramos", "Gonçalves",
-    "Santana", "Teixeira", "Araújo", "Pinto", "Correia", "Cavalcanti", "Monteiro", "Barros",
-    "Azevedo", "Campos", "Brandão", "Conceição", "Magalhães", "Falcão", "Peixoto", "Queiroz",
+    "Silva",   "Santos",     "Oliveira",  "Souza",      "Rodrigues", "Ferreira", "Alves",
+    "Pereira", "Lima",       "Gomes",     "Costa",      "Ribeiro",   "Martins",  "Carvalho",
+    "Almeida", "Lopes",      "Soares",    "Fernandes",  "Vieira",    "Barbosa",  "Rocha",
+    "Dias",    "Nascimento", "Andrade",   "Moreira",    "Nunes",     "Marques",  "Machado",
+    "Mendes",  "Freitas",    "Cardoso",   "Ramos",      "Gonçalves", "Santana",  "Teixeira",
+    "Araújo",  "Pinto",      "Correia",   "Cavalcanti", "Monteiro",  "Barros",   "Azevedo",
+    "Campos",  "Brandão",    "Conceição", "Magalhães",  "Falcão",    "Peixoto",  "Queiroz",
 };
 
 const char *const kPreposicoes[] = {"da", "dos", "de"};
 
 const char *const kRuas[] = {
-    "Rua das Flores", "Rua São João", "Avenida Brasil", "Rua Sete de Setembro",
-    "Rua XV de Novembro", "Rua Tiradentes", "Rua Santos Dumont", "Avenida Getúlio Vargas",
-    "Rua Duque de Caxias", "Rua Rui Barbosa", "Rua Castro Alves", "Rua Dom Pedro II",
-    "Avenida Presidente Vargas", "Rua Marechal Deodoro", "Travessa da Paz", "Rua Bela Vista",
+    "Rua das Flores",
+    "Rua São João",
+    "Avenida Brasil",
+    "Rua Sete de Setembro",
+    "Rua XV de Novembro",
+    "Rua Tiradentes",
+    "Rua Santos Dumont",
+    "Avenida Getúlio Vargas",
+    "Rua Duque de Caxias",
+    "Rua Rui Barbosa",
+    "Rua Castro Alves",
+    "Rua Dom Pedro II",
+    "Avenida Presidente Vargas",
+    "Rua Marechal Deodoro",
+    "Travessa da Paz",
+    "Rua Bela Vista",
 };
 
 const char *const kComplementos[] = {
-    "Apto 12", "Apto 101", "Apto 304", "Bloco B Apto 21", "Casa 2", "Fundos", "Sala 5",
-    "Loja 1", "Cobertura",
+    "Apto 12", "Apto 101", "Apto 304", "Bloco B Apto 21", "Casa 2",
+    "Fundos",  "Sala 5",   "Loja 1",   "Cobertura",
 };
 
 const char *const kReferencias[] = {
-    "Próximo à padaria", "Em frente à praça", "Portão azul", "Ao lado do mercado",
+    "Próximo à padaria",      "Em frente à praça",    "Portão azul",  "Ao lado do mercado",
     "Esquina com a farmácia", "Casa de muro amarelo", "Interfone 12",
 };
 
@@ -58,12 +72,32 @@ const char *const kDominios[] = {"example.com", "example.com.br", "example.net",
 
 // The area codes of each state's telephones; the first is the capital's.
 const QHash<QString, QList<int>> kDdd = {
-    {"AC", {68}}, {"AL", {82}}, {"AP", {96}}, {"AM", {92, 97}}, {"BA", {71, 73, 74, 75, 77}},
-    {"CE", {85, 88}}, {"DF", {61}}, {"ES", {27, 28}}, {"GO", {62, 64}}, {"MA", {98, 99}},
-    {"MT", {65, 66}}, {"MS", {67}}, {"MG", {31, 32, 33, 34, 35, 37, 38}}, {"PA", {91, 93, 94}},
-    {"PB", {83}}, {"PR", {41, 42, 43, 44, 45, 46}}, {"PE", {81, 87}}, {"PI", {86, 89}},
-    {"RJ", {21, 22, 24}}, {"RN", {84}}, {"RS", {51, 53, 54, 55}}, {"RO", {69}}, {"RR", {95}},
-    {"SC", {47, 48, 49}}, {"SP", {11, 12, 13, 14, 15, 16, 17, 18, 19}}, {"SE", {79}},
+    {"AC", {68}},
+    {"AL", {82}},
+    {"AP", {96}},
+    {"AM", {92, 97}},
+    {"BA", {71, 73, 74, 75, 77}},
+    {"CE", {85, 88}},
+    {"DF", {61}},
+    {"ES", {27, 28}},
+    {"GO", {62, 64}},
+    {"MA", {98, 99}},
+    {"MT", {65, 66}},
+    {"MS", {67}},
+    {"MG", {31, 32, 33, 34, 35, 37, 38}},
+    {"PA", {91, 93, 94}},
+    {"PB", {83}},
+    {"PR", {41, 42, 43, 44, 45, 46}},
+    {"PE", {81, 87}},
+    {"PI", {86, 89}},
+    {"RJ", {21, 22, 24}},
+    {"RN", {84}},
+    {"RS", {51, 53, 54, 55}},
+    {"RO", {69}},
+    {"RR", {95}},
+    {"SC", {47, 48, 49}},
+    {"SP", {11, 12, 13, 14, 15, 16, 17, 18, 19}},
+    {"SE", {79}},
     {"TO", {63}},
 };
 
@@ -76,8 +110,7 @@ constexpr qint64 kCpfBases = 1000000000;
 constexpr qint64 kCpfNumerosRepetidos[] = {95484355,  158362360, 320635557, 383513562, 482908754,
                                            545786759, 708059956, 770937961, 870333153, 933211158};
 
-template<std::size_t N>
-QStringList toList(const char *const (&words)[N])
+template <std::size_t N> QStringList toList(const char *const (&words)[N])
 {
     QStringList list;
     for (const char *word : words)
@@ -122,18 +155,11 @@ const QString kContaConsumidores = QStringLiteral("SELECT COUNT(*) FROM CONSUMID
 } // namespace
 
 ConsumerGenerator::ConsumerGenerator(const ReferenceData &ref, quint64 seed, qint64 primeiro)
-    : m_ref(ref),
-      m_rng(seed),
-      m_index(primeiro),
-      m_nomes(toList(kNomes)),
-      m_nomesAscii(ascii(m_nomes)),
-      m_sobrenomes(toList(kSobrenomes)),
-      m_sobrenomesAscii(ascii(m_sobrenomes)),
-      m_preposicoes(toList(kPreposicoes)),
-      m_ruas(toList(kRuas)),
-      m_complementos(toList(kComplementos)),
-      m_referencias(toList(kReferencias)),
-      m_dominios(toList(kDominios))
+    : m_ref(ref), m_rng(seed), m_index(primeiro), m_nomes(toList(kNomes)),
+      m_nomesAscii(ascii(m_nomes)), m_sobrenomes(toList(kSobrenomes)),
+      m_sobrenomesAscii(ascii(m_sobrenomes)), m_preposicoes(toList(kPreposicoes)),
+      m_ruas(toList(kRuas)), m_complementos(toList(kComplementos)),
+      m_referencias(toList(kReferencias)), m_dominios(toList(kDominios))
 {
     const int filial = ref.municipioIndex(QLatin1String(kDemoEstadoFilial),
                                           QString::fromUtf8(kDemoMunicipioFilial));
@@ -171,7 +197,8 @@ QString ConsumerGenerator::cpfFor(qint64 index) const
 QString ConsumerGenerator::telefoneMovel(const QString &estado)
 {
     const auto found = kDdd.constFind(estado);
-    const QList<int> &ddds = found != kDdd.cend() ? *found : kDdd.find(QStringLiteral("SP")).value();
+    const QList<int> &ddds =
+        found != kDdd.cend() ? *found : kDdd.find(QStringLiteral("SP")).value();
     // Most people keep the capital's area code; the rest spread over the state.
     const int ddd = chance(70) ? ddds.first() : ddds.at(int(below(quint64(ddds.size()))));
     return QString::number(ddd) + QLatin1Char('9') + QString::number(6 + below(4)) + digits(7);
@@ -207,12 +234,12 @@ Consumidor ConsumerGenerator::next()
     }
     if (chance(50)) {
         const QString rg = digits(8);
-        c.rg = rg.left(2) + QLatin1Char('.') + rg.mid(2, 3) + QLatin1Char('.') + rg.mid(5)
-               + QLatin1Char('-') + QString::number(below(10));
+        c.rg = rg.left(2) + QLatin1Char('.') + rg.mid(2, 3) + QLatin1Char('.') + rg.mid(5) +
+               QLatin1Char('-') + QString::number(below(10));
     }
     if (chance(40)) {
-        c.email = m_nomesAscii.at(primeiro) + QLatin1Char('.') + m_sobrenomesAscii.at(sobrenome)
-                  + QString::number(below(1000)) + QLatin1Char('@') + pick(m_dominios);
+        c.email = m_nomesAscii.at(primeiro) + QLatin1Char('.') + m_sobrenomesAscii.at(sobrenome) +
+                  QString::number(below(1000)) + QLatin1Char('@') + pick(m_dominios);
     }
 
     const int lugar = int(below(100));
@@ -229,7 +256,8 @@ Consumidor ConsumerGenerator::next()
         c.municipio = municipio.codigo;
         c.bairro = bairro.codigo;
     } else {
-        const Municipio &municipio = m_ref.municipios.at(int(below(quint64(m_ref.municipios.size()))));
+        const Municipio &municipio =
+            m_ref.municipios.at(int(below(quint64(m_ref.municipios.size()))));
         c.endereco = pick(m_ruas);
         c.estado = municipio.sgEstado;
         c.municipio = municipio.codigo;
@@ -276,7 +304,8 @@ bool insertConsumers(QSqlDatabase &db, const ReferenceData &ref, qint64 count, q
             c.cdCliente,
             c.cdConsumidor,
             c.nome,
-            c.nascimento.isValid() ? QVariant(c.nascimento) : QVariant(QMetaType::fromType<QDate>()),
+            c.nascimento.isValid() ? QVariant(c.nascimento)
+                                   : QVariant(QMetaType::fromType<QDate>()),
             c.cpf,
             textOrNull(c.rg),
             textOrNull(c.email),
@@ -300,7 +329,8 @@ bool insertConsumers(QSqlDatabase &db, const ReferenceData &ref, qint64 count, q
         for (int v = 0; v < valores.size(); ++v)
             query.bindValue(v, valores.at(v));
         if (!query.exec()) {
-            error = QStringLiteral("CONSUMIDOR %1: %2").arg(c.cdConsumidor, query.lastError().text());
+            error =
+                QStringLiteral("CONSUMIDOR %1: %2").arg(c.cdConsumidor, query.lastError().text());
             return false;
         }
     }

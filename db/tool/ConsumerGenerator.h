@@ -17,7 +17,7 @@ struct Consumidor
     QString cdCliente;
     QString cdConsumidor; // the CPF zero-filled to 21
     QString nome;
-    QDate nascimento;     // null when unknown
+    QDate nascimento; // null when unknown
     QString cpf;
     QString rg;
     QString email;

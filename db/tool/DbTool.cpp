@@ -17,6 +17,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTextStream>
 #include <QUuid>
 
@@ -35,7 +36,8 @@ void createSqliteFile(const QString &connection)
     QDir().mkpath(info.absolutePath());
     QFile file(spec.database);
     if (!file.open(QIODevice::WriteOnly))
-        throw Exception(QStringLiteral("cannot create %1: %2").arg(spec.database, file.errorString()));
+        throw Exception(
+            QStringLiteral("cannot create %1: %2").arg(spec.database, file.errorString()));
 }
 
 // A million rows: with the default page cache SQLite spills the key index to disk over and
@@ -52,8 +54,8 @@ void tuneForBulkInsert(QSqlDatabase &db, QTextStream &out)
 bool loadData(QSqlDatabase &db, const DbToolOptions &options, QTextStream &out, QString &error)
 {
     const qint64 consumers = options.consumers >= 0 ? options.consumers
-                             : options.demo          ? kDemoConsumers
-                                                     : 0;
+                             : options.demo         ? kDemoConsumers
+                                                    : 0;
     if (!options.demo && consumers == 0)
         return true;
     ReferenceData ref;
@@ -83,16 +85,48 @@ bool loadData(QSqlDatabase &db, const DbToolOptions &options, QTextStream &out, 
         db.rollback();
         return false;
     }
-    out << "Consumers: " << consumers << " (seed " << options.seed << ") in "
-        << timer.elapsed() << " ms" << Qt::endl;
+    out << "Consumers: " << consumers << " (seed " << options.seed << ") in " << timer.elapsed()
+        << " ms" << Qt::endl;
     return true;
 }
 
 // Removes the named connection however the work on it ends.
+// Every stored column of the consumers with that phone, CPF or code, one "NAME: value" line
+// each; a blank line between consumers.
+bool printConsumers(QSqlDatabase &db, const QString &text, QTextStream &out, QString &error)
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    bool ok = query.prepare(QStringLiteral("SELECT * FROM CONSUMIDOR WHERE NRTELECONS = :T "
+                                           "OR NRCPFRESPCON = :T OR CDCONSUMIDOR = :T"));
+    if (ok) {
+        query.bindValue(QStringLiteral(":T"), text);
+        ok = query.exec();
+    }
+    if (!ok) {
+        error = query.lastError().text();
+        return false;
+    }
+    int found = 0;
+    while (query.next()) {
+        if (found++)
+            out << Qt::endl;
+        const QSqlRecord record = query.record();
+        for (int i = 0; i < record.count(); ++i) {
+            if (!query.isNull(i))
+                out << record.fieldName(i).toUpper() << ": " << query.value(i).toString()
+                    << Qt::endl;
+        }
+    }
+    if (!found)
+        out << "No consumer with " << text << "." << Qt::endl;
+    return true;
+}
+
 class ConnectionName
 {
 public:
-    ConnectionName() : m_name(QStringLiteral("kvt-db-") + QUuid::createUuid().toString()) { }
+    ConnectionName() : m_name(QStringLiteral("kvt-db-") + QUuid::createUuid().toString()) {}
     ~ConnectionName()
     {
         if (QSqlDatabase::contains(m_name))
@@ -110,9 +144,12 @@ private:
 
 int runDbTool(const DbToolOptions &options, QTextStream &out, QTextStream &err)
 {
-    const bool wantsDatabase = options.create || options.demo || options.consumers >= 0;
+    const bool wantsDatabase =
+        options.create || options.demo || options.consumers >= 0 || !options.showConsumer.isEmpty();
     if (!wantsDatabase && options.parametersDir.isEmpty()) {
-        err << "Nothing to do: give --create, --demo, --consumers or --parameters-file." << Qt::endl;
+        err << "Nothing to do: give --create, --demo, --consumers, --parameters-file or "
+               "--show-consumer."
+            << Qt::endl;
         return 2;
     }
     try {
@@ -133,6 +170,10 @@ int runDbTool(const DbToolOptions &options, QTextStream &out, QTextStream &err)
                     out << "Schema created." << Qt::endl;
                 }
                 ok = loadData(db, options, out, error);
+            }
+            if (ok && !options.showConsumer.isEmpty()) {
+                QSqlDatabase db = QSqlDatabase::database(connection.name());
+                ok = printConsumers(db, options.showConsumer, out, error);
             }
             if (!ok) {
                 err << error << Qt::endl;

@@ -43,8 +43,8 @@ bool insertRows(QSqlDatabase &db, const Tabela &tabela, const QList<QVariantList
         for (int i = 0; i < linha.size(); ++i)
             query.bindValue(i, linha.at(i));
         if (!query.exec()) {
-            error = QStringLiteral("%1: %2").arg(QLatin1String(tabela.nome),
-                                                 query.lastError().text());
+            error =
+                QStringLiteral("%1: %2").arg(QLatin1String(tabela.nome), query.lastError().text());
             return false;
         }
     }
@@ -101,8 +101,8 @@ bool insertDemoData(QSqlDatabase &db, const ReferenceData &ref, QString &error)
     QList<QVariantList> bairros;
     for (const Bairro &b : ref.bairros) {
         const Municipio &m = ref.municipios.at(b.municipio);
-        bairros.append({pais, m.sgEstado, m.codigo, b.codigo, b.nome, b.taxaEntrega,
-                        b.tempoEntrega});
+        bairros.append(
+            {pais, m.sgEstado, m.codigo, b.codigo, b.nome, b.taxaEntrega, b.tempoEntrega});
     }
 
     // The branch delivers to the postal codes of its own city.
@@ -128,33 +128,35 @@ bool insertDemoData(QSqlDatabase &db, const ReferenceData &ref, QString &error)
     const QList<std::pair<Tabela, QList<QVariantList>>> carga = {
         {{"PAIS", {QStringLiteral("CDPAIS"), QStringLiteral("NMPAIS")}},
          {{pais, QStringLiteral("Brasil")}}},
-        {{"ESTADO", {QStringLiteral("CDPAIS"), QStringLiteral("SGESTADO"),
-                     QStringLiteral("NMESTADO")}},
+        {{"ESTADO",
+          {QStringLiteral("CDPAIS"), QStringLiteral("SGESTADO"), QStringLiteral("NMESTADO")}},
          estados},
-        {{"MUNICIPIO", {QStringLiteral("CDPAIS"), QStringLiteral("SGESTADO"),
-                        QStringLiteral("CDMUNICIPIO"), QStringLiteral("NMMUNICIPIO"),
-                        QStringLiteral("CDMUNICIBGE")}},
+        {{"MUNICIPIO",
+          {QStringLiteral("CDPAIS"), QStringLiteral("SGESTADO"), QStringLiteral("CDMUNICIPIO"),
+           QStringLiteral("NMMUNICIPIO"), QStringLiteral("CDMUNICIBGE")}},
          municipios},
-        {{"BAIRRO", {QStringLiteral("CDPAIS"), QStringLiteral("SGESTADO"),
-                     QStringLiteral("CDMUNICIPIO"), QStringLiteral("CDBAIRRO"),
-                     QStringLiteral("NMBAIRRO"), QStringLiteral("VRTXENTREGA"),
-                     QStringLiteral("QTHORAENTREGA")}},
+        {{"BAIRRO",
+          {QStringLiteral("CDPAIS"), QStringLiteral("SGESTADO"), QStringLiteral("CDMUNICIPIO"),
+           QStringLiteral("CDBAIRRO"), QStringLiteral("NMBAIRRO"), QStringLiteral("VRTXENTREGA"),
+           QStringLiteral("QTHORAENTREGA")}},
          bairros},
-        {{"CEP", {QStringLiteral("NRCEP"), QStringLiteral("DSLOGCEP"), QStringLiteral("CDPAIS"),
-                  QStringLiteral("SGESTADO"), QStringLiteral("CDMUNICIPIO"),
-                  QStringLiteral("CDBAIRRO")}},
+        {{"CEP",
+          {QStringLiteral("NRCEP"), QStringLiteral("DSLOGCEP"), QStringLiteral("CDPAIS"),
+           QStringLiteral("SGESTADO"), QStringLiteral("CDMUNICIPIO"), QStringLiteral("CDBAIRRO")}},
          ceps},
         {{"FILIALCEP", {QStringLiteral("CDPAIS"), QStringLiteral("NRCEP")}}, filialCeps},
-        {{"ENDEFILI", {QStringLiteral("CDPAIS"), QStringLiteral("SGESTADO"),
-                       QStringLiteral("CDMUNICIPIO")}},
+        {{"ENDEFILI",
+          {QStringLiteral("CDPAIS"), QStringLiteral("SGESTADO"), QStringLiteral("CDMUNICIPIO")}},
          {{pais, filial.sgEstado, filial.codigo}}},
         {{"FILIAL", {QStringLiteral("CDFILIAL"), QStringLiteral("NMFILIAL")}}, kFiliais},
         {{"CLIENTE", {QStringLiteral("CDCLIENTE"), QStringLiteral("NMFANTCLIE")}}, clientes},
-        {{"CLIENFILIAL", {QStringLiteral("CDCLIENTE"), QStringLiteral("CDFILIAL"),
-                          QStringLiteral("IDPERMVENDAZET"), QStringLiteral("IDCLIENPRIN")}},
+        {{"CLIENFILIAL",
+          {QStringLiteral("CDCLIENTE"), QStringLiteral("CDFILIAL"),
+           QStringLiteral("IDPERMVENDAZET"), QStringLiteral("IDCLIENPRIN")}},
          kClienFilial},
-        {{"TIPOCONSCLI", {QStringLiteral("CDCLIENTE"), QStringLiteral("CDTIPOCONS"),
-                          QStringLiteral("IDUTSUBTCCLI"), QStringLiteral("VRPESUBTCCLI")}},
+        {{"TIPOCONSCLI",
+          {QStringLiteral("CDCLIENTE"), QStringLiteral("CDTIPOCONS"),
+           QStringLiteral("IDUTSUBTCCLI"), QStringLiteral("VRPESUBTCCLI")}},
          tipos},
     };
     for (const auto &[tabela, linhas] : carga) {

@@ -33,17 +33,21 @@ bool readCsv(const QString &path, const QStringList &header, QList<QStringList> 
         error = QStringLiteral("%1: %2").arg(path, file.errorString());
         return false;
     }
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'),
-                                                                     Qt::SkipEmptyParts);
+    const QStringList lines =
+        QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     if (lines.isEmpty() || lines.first().trimmed().split(QLatin1Char(',')) != header) {
-        error = QStringLiteral("%1: expected the header %2").arg(path, header.join(QLatin1Char(',')));
+        error =
+            QStringLiteral("%1: expected the header %2").arg(path, header.join(QLatin1Char(',')));
         return false;
     }
     for (int i = 1; i < lines.size(); ++i) {
         const QString line = lines.at(i).trimmed();
         const QStringList fields = line.split(QLatin1Char(','));
         if (line.contains(QLatin1Char('"')) || fields.size() != header.size()) {
-            error = QStringLiteral("%1:%2: expected %3 plain fields").arg(path).arg(i + 1).arg(header.size());
+            error = QStringLiteral("%1:%2: expected %3 plain fields")
+                        .arg(path)
+                        .arg(i + 1)
+                        .arg(header.size());
             return false;
         }
         rows.append(fields);
@@ -64,8 +68,8 @@ bool isDigits(const QString &text, int length)
 
 QString sourcePath(const QString &dir, const char *file)
 {
-    return (dir.isEmpty() ? QStringLiteral(":/demo") : dir) + QLatin1Char('/')
-           + QLatin1String(file);
+    return (dir.isEmpty() ? QStringLiteral(":/demo") : dir) + QLatin1Char('/') +
+           QLatin1String(file);
 }
 
 } // namespace
@@ -151,16 +155,15 @@ bool ReferenceData::load(QString &error, const QString &dir)
                   QStringLiteral("VRTXENTREGA"), QStringLiteral("QTHORAENTREGA")},
                  rows, error))
         return false;
-    QHash<QString, int> bairroByName;   // "municipio index|name"
+    QHash<QString, int> bairroByName; // "municipio index|name"
     QHash<int, int> bairrosPorMunicipio;
     QSet<QString> numeros;
     for (const QStringList &r : qAsConst(rows)) {
         const int municipio = municipioIndex(r.at(0), r.at(1));
         bool taxaOk = false;
         const double taxa = r.at(5).toDouble(&taxaOk);
-        if (municipio < 0 || r.at(2).isEmpty() || r.at(2).size() > 50 || !isDigits(r.at(3), 8)
-            || numeros.contains(r.at(3)) || r.at(4).size() > 50 || !taxaOk
-            || !isDigits(r.at(6), 4)) {
+        if (municipio < 0 || r.at(2).isEmpty() || r.at(2).size() > 50 || !isDigits(r.at(3), 8) ||
+            numeros.contains(r.at(3)) || r.at(4).size() > 50 || !taxaOk || !isDigits(r.at(6), 4)) {
             error = QStringLiteral("bairros.csv: invalid row %1").arg(r.join(QLatin1Char(',')));
             return false;
         }
@@ -170,10 +173,10 @@ bool ReferenceData::load(QString &error, const QString &dir)
         if (bairro < 0) {
             const int sequencia = ++bairrosPorMunicipio[municipio];
             bairro = bairros.size();
-            bairros.append({municipio,
-                            QString::number(sequencia).rightJustified(kLarguraCdBairro,
-                                                                      QLatin1Char('0')),
-                            r.at(2), taxa, r.at(6)});
+            bairros.append(
+                {municipio,
+                 QString::number(sequencia).rightJustified(kLarguraCdBairro, QLatin1Char('0')),
+                 r.at(2), taxa, r.at(6)});
             bairroByName.insert(chave, bairro);
         }
         ceps.append({r.at(3), r.at(4), bairro});

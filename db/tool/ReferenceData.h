@@ -17,8 +17,8 @@ struct Estado
 struct Municipio
 {
     QString sgEstado;
-    QString codigo;  // CDMUNICIPIO, 4 digits, unique within the state
-    QString nome;    // NMMUNICIPIO, at most 30 characters
+    QString codigo; // CDMUNICIPIO, 4 digits, unique within the state
+    QString nome;   // NMMUNICIPIO, at most 30 characters
     QString codigoIbge;
 };
 

@@ -20,22 +20,26 @@ int main(int argc, char *argv[])
         QStringLiteral("connection"),
         QStringLiteral("Connection string, e.g. driver=QSQLITE;database=/path/kvt.db."),
         QStringLiteral("STRING"));
-    const QCommandLineOption create(QStringLiteral("create"),
-                                    QStringLiteral("Create the tables (and a missing SQLite file)."));
+    const QCommandLineOption create(
+        QStringLiteral("create"), QStringLiteral("Create the tables (and a missing SQLite file)."));
     const QCommandLineOption demo(
         QStringLiteral("demo"),
         QStringLiteral("Load the reference data, clients and branches of the demo, and %1 "
                        "consumers unless --consumers says otherwise.")
             .arg(kvt::db::kDemoConsumers));
-    const QCommandLineOption consumers(QStringLiteral("consumers"),
-                                       QStringLiteral("Generate N consumers."), QStringLiteral("N"));
+    const QCommandLineOption consumers(
+        QStringLiteral("consumers"), QStringLiteral("Generate N consumers."), QStringLiteral("N"));
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Seed of the generated consumers (default 1)."),
                                   QStringLiteral("S"), QStringLiteral("1"));
     const QCommandLineOption parameters(
         QStringLiteral("parameters-file"),
         QStringLiteral("Write DIR/PARAMETROSZET.CDS for the demo branch."), QStringLiteral("DIR"));
-    parser.addOptions({connection, create, demo, consumers, seed, parameters});
+    const QCommandLineOption show(
+        QStringLiteral("show-consumer"),
+        QStringLiteral("Print the stored consumers with this phone (digits), CPF or code."),
+        QStringLiteral("TEXT"));
+    parser.addOptions({connection, create, demo, consumers, seed, parameters, show});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -63,5 +67,6 @@ int main(int argc, char *argv[])
         return 2;
     }
     options.parametersDir = parser.value(parameters);
+    options.showConsumer = parser.value(show);
     return kvt::db::runDbTool(options, out, err);
 }

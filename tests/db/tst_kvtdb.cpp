@@ -24,19 +24,20 @@ public:
     ScratchDatabase(const QString &backend, const QString &folder)
     {
         if (backend == QLatin1String("sqlite")) {
-            m_connection = QStringLiteral("driver=QSQLITE;database=")
-                           + QDir(folder).filePath(QUuid::createUuid().toString(QUuid::Id128)
-                                                   + QStringLiteral(".db"));
+            m_connection = QStringLiteral("driver=QSQLITE;database=") +
+                           QDir(folder).filePath(QUuid::createUuid().toString(QUuid::Id128) +
+                                                 QStringLiteral(".db"));
             return;
         }
         m_admin = qEnvironmentVariable("KVT_TEST_PG");
         const ConnectionSpec spec = parseConnectionString(m_admin);
         m_pgName = QStringLiteral("kvt_tool_") + QUuid::createUuid().toString(QUuid::Id128);
         m_error = runAdmin(QStringLiteral("CREATE DATABASE ") + m_pgName);
-        m_connection = QStringLiteral("driver=QPSQL;host=%1;port=%2;database=%3;user=%4;password=%5")
-                           .arg(spec.host)
-                           .arg(spec.port)
-                           .arg(m_pgName, spec.user, spec.password);
+        m_connection =
+            QStringLiteral("driver=QPSQL;host=%1;port=%2;database=%3;user=%4;password=%5")
+                .arg(spec.host)
+                .arg(spec.port)
+                .arg(m_pgName, spec.user, spec.password);
     }
     ~ScratchDatabase()
     {
@@ -190,8 +191,8 @@ void tst_KvtDb::demoDatabase()
     QVERIFY2(scratch.error().isEmpty(), qPrintable(scratch.error()));
     const QString db = scratch.connection();
 
-    const ToolRun run = runTool({QStringLiteral("--connection"), db, QStringLiteral("--create"),
-                                 QStringLiteral("--demo")});
+    const ToolRun run = runTool(
+        {QStringLiteral("--connection"), db, QStringLiteral("--create"), QStringLiteral("--demo")});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
 
     QCOMPARE(rowsOf(db, QStringLiteral("SELECT CDPAIS, NMPAIS FROM PAIS")),
@@ -202,7 +203,8 @@ void tst_KvtDb::demoDatabase()
                                        "GROUP BY CDPAIS, SGESTADO, CDMUNICIPIO "
                                        "HAVING COUNT(*) > 1")),
              QStringList());
-    QCOMPARE(countOf(db, QStringLiteral("SELECT COUNT(DISTINCT CDMUNICIBGE) FROM MUNICIPIO")), 5571);
+    QCOMPARE(countOf(db, QStringLiteral("SELECT COUNT(DISTINCT CDMUNICIBGE) FROM MUNICIPIO")),
+             5571);
     const QRegularExpression ibge(QStringLiteral("^[1-5][0-9]{6}$"));
     const QStringList municipios =
         rowsOf(db, QStringLiteral("SELECT CDMUNICIBGE, NMMUNICIPIO, CDMUNICIPIO FROM MUNICIPIO"));
@@ -214,7 +216,8 @@ void tst_KvtDb::demoDatabase()
         QVERIFY2(m.at(2).size() == 4, qPrintable(row));
     }
     // Accents survive the trip through the driver.
-    QCOMPARE(rowsOf(db, QStringLiteral("SELECT NMMUNICIPIO FROM MUNICIPIO WHERE CDMUNICIBGE = '5105507'")),
+    QCOMPARE(rowsOf(db, QStringLiteral(
+                            "SELECT NMMUNICIPIO FROM MUNICIPIO WHERE CDMUNICIBGE = '5105507'")),
              QStringList{QStringLiteral("Vila Bela da Sant. Trindade")});
 
     // The branch address the screen starts from, as its own statement reads it.
@@ -245,14 +248,25 @@ void tst_KvtDb::demoDatabase()
     // the branch's list.
     const int total = countOf(db, QStringLiteral("SELECT COUNT(*) FROM CONSUMIDOR"));
     QCOMPARE(total, 3000);
-    const int visible = countOf(
-        db, QStringLiteral("SELECT COUNT(*) FROM CONSUMIDOR CO, CLIENFILIAL CF WHERE "
-                           "CF.CDCLIENTE = CO.CDCLIENTE AND CF.CDFILIAL = '0001' AND "
-                           "CF.IDPERMVENDAZET = 'S' AND CO.IDSITCONSUMI = '1'"));
+    const int visible =
+        countOf(db, QStringLiteral("SELECT COUNT(*) FROM CONSUMIDOR CO, CLIENFILIAL CF WHERE "
+                                   "CF.CDCLIENTE = CO.CDCLIENTE AND CF.CDFILIAL = '0001' AND "
+                                   "CF.IDPERMVENDAZET = 'S' AND CO.IDSITCONSUMI = '1'"));
     QVERIFY2(visible > 0 && visible < total, qPrintable(QString::number(visible)));
     QVERIFY(countOf(db, QStringLiteral("SELECT COUNT(*) FROM TIPOCONSCLI T, CONSUMIDOR CO WHERE "
                                        "T.CDCLIENTE = CO.CDCLIENTE AND "
                                        "T.CDTIPOCONS = CO.CDTIPOCONS")) == total);
+
+    // A consumer printed by one of his telephones, CPF or code.
+    const QString ana = rowsOf(db, QStringLiteral("SELECT NRTELECONS, NMCONSUMIDOR FROM "
+                                                  "CONSUMIDOR WHERE CDCONSUMIDOR = (SELECT "
+                                                  "MIN(CDCONSUMIDOR) FROM CONSUMIDOR)"))
+                            .value(0);
+    const ToolRun show = runTool({QStringLiteral("--connection"), db,
+                                  QStringLiteral("--show-consumer"), ana.section('|', 0, 0)});
+    QVERIFY2(show.exitCode == 0, qPrintable(show.errors));
+    QVERIFY2(show.output.contains(QStringLiteral("NMCONSUMIDOR: ") + ana.section('|', 1)),
+             qPrintable(show.output));
 
     // Loading the demo twice fails on its keys and leaves the first load as it was.
     const ToolRun again = runTool({QStringLiteral("--connection"), db, QStringLiteral("--demo")});
@@ -276,10 +290,9 @@ void tst_KvtDb::consumersAreValidAndReproducible()
     QVERIFY2(first.error().isEmpty(), qPrintable(first.error()));
 
     const auto create = [](const ScratchDatabase &db, const QString &seed) {
-        return runTool({QStringLiteral("--connection"), db.connection(),
-                        QStringLiteral("--create"), QStringLiteral("--demo"),
-                        QStringLiteral("--consumers"), QStringLiteral("400"),
-                        QStringLiteral("--seed"), seed});
+        return runTool({QStringLiteral("--connection"), db.connection(), QStringLiteral("--create"),
+                        QStringLiteral("--demo"), QStringLiteral("--consumers"),
+                        QStringLiteral("400"), QStringLiteral("--seed"), seed});
     };
     for (const auto &[db, seed] : {std::pair{&first, "11"}, {&second, "11"}, {&other, "12"}}) {
         const ToolRun run = create(*db, QLatin1String(seed));
@@ -297,17 +310,17 @@ void tst_KvtDb::consumersAreValidAndReproducible()
         QVERIFY2(kvt::text::cpfValid(cpf), qPrintable(row));
         QCOMPARE(c.at(1), cpf.rightJustified(21, QLatin1Char('0')));
         QCOMPARE(c.at(25), cpf);
-        QVERIFY2(c.at(21).size() == 1 && c.at(21) >= QLatin1String("1")
-                     && c.at(21) <= QLatin1String("7"),
+        QVERIFY2(c.at(21).size() == 1 && c.at(21) >= QLatin1String("1") &&
+                     c.at(21) <= QLatin1String("7"),
                  qPrintable(row));
         QCOMPARE(c.at(22), QStringLiteral("I"));
         QCOMPARE(c.at(23), QStringLiteral("1"));
     }
 
     // More consumers on top: new CPFs, whatever the seed.
-    const ToolRun more = runTool({QStringLiteral("--connection"), first.connection(),
-                                  QStringLiteral("--consumers"), QStringLiteral("250"),
-                                  QStringLiteral("--seed"), QStringLiteral("12")});
+    const ToolRun more =
+        runTool({QStringLiteral("--connection"), first.connection(), QStringLiteral("--consumers"),
+                 QStringLiteral("250"), QStringLiteral("--seed"), QStringLiteral("12")});
     QVERIFY2(more.exitCode == 0, qPrintable(more.errors));
     QCOMPARE(countOf(first.connection(),
                      QStringLiteral("SELECT COUNT(DISTINCT NRCPFRESPCON) FROM CONSUMIDOR")),
@@ -321,15 +334,15 @@ void tst_KvtDb::parametersFileReadsBack()
     const ToolRun run = runTool({QStringLiteral("--parameters-file"), dir.path()});
     QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
 
-    const QStringList names = {"INCOR1",    "INCOR2",     "INCOR3",     "INCOR4",   "INCOR5",
-                               "INCOR6",    "UTILIZAIMPFIS", "IDESQUEMA", "CDCCUSCLIE",
-                               "CDTIPOCONS", "CDFILIAL",  "CDLOJA",     "IDVALIDAATEN",
-                               "CDCLIENTE"};
+    const QStringList names = {"INCOR1",       "INCOR2",     "INCOR3",        "INCOR4",
+                               "INCOR5",       "INCOR6",     "UTILIZAIMPFIS", "IDESQUEMA",
+                               "CDCCUSCLIE",   "CDTIPOCONS", "CDFILIAL",      "CDLOJA",
+                               "IDVALIDAATEN", "CDCLIENTE"};
     QList<kvt::FieldDef> design;
     for (const QString &name : names) {
         kvt::FieldDef f;
         f.name = name;
-        f.type = name.startsWith(QLatin1String("INCOR")) ? kvt::FieldType::Integer
+        f.type = name.startsWith(QLatin1String("INCOR"))  ? kvt::FieldType::Integer
                  : name == QLatin1String("UTILIZAIMPFIS") ? kvt::FieldType::Boolean
                                                           : kvt::FieldType::String;
         design.append(f);
