@@ -36,6 +36,7 @@ private slots:
     void centroDeCustoBloqueia();
     void falhaNoBancoMantemTela();
     void cacheSemPasta();
+    void paisComFalhaMostraErroDoBanco();
     void segundoF2Ignorado();
     void seletores();
     void pesquisaOfereceTodos();
@@ -308,6 +309,22 @@ void TstConfirma::falhaNoBancoMantemTela()
     QCOMPARE(consumidorSnapshot(), antes);
     if (backend() != QLatin1String("sqlite"))
         exec(QStringLiteral("DROP FUNCTION recusa() CASCADE"));
+}
+
+void TstConfirma::paisComFalhaMostraErroDoBanco()
+{
+    auto form = abre();
+    preencheNovo(*form, kCpfNovo);
+    exec(backend() == QLatin1String("sqlite") ? QStringLiteral("DROP TABLE PAIS")
+                                              : QStringLiteral("DROP TABLE PAIS CASCADE"));
+    tecla(*form, E::VK_F2);
+    // The database's own words, not a complaint about a packet that never came.
+    QCOMPARE(m_mensagens.size(), 1);
+    QVERIFY2(m_mensagens.first().startsWith(QLatin1String("ERROR ")) &&
+                 (m_mensagens.first().contains(QLatin1String("no such table")) ||
+                  m_mensagens.first().contains(QLatin1String("does not exist"))),
+             qPrintable(m_mensagens.first()));
+    QCOMPARE(form->stResult, QStringLiteral("SAIR"));
 }
 
 void TstConfirma::cacheSemPasta()
