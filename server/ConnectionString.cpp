@@ -4,6 +4,7 @@
 #include "toolkit/Exceptions.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QStringList>
@@ -56,12 +57,20 @@ QString unbraced(const QString &value)
     return value;
 }
 
-QString driverText(const QSqlError &error, const ConnectionSpec &spec)
+// The text with the password masked, and whatever follows a password key anywhere in it: a
+// value that ran into the next items carries the password without its own item.
+QString semSenha(QString text, const ConnectionSpec &spec)
 {
-    QString text = error.text();
     if (!spec.password.isEmpty())
         text.replace(spec.password, QStringLiteral("***"));
-    return maskPassword(text);
+    static const QRegularExpression resto(QStringLiteral(R"((password|pwd)\s*=.*)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    return maskPassword(text).replace(resto, QStringLiteral("\\1=***"));
+}
+
+QString driverText(const QSqlError &error, const ConnectionSpec &spec)
+{
+    return semSenha(error.text(), spec);
 }
 
 } // namespace
@@ -89,8 +98,10 @@ ConnectionSpec parseConnectionString(const QString &connection)
         } else if (key == QLatin1String("port")) {
             bool ok = false;
             spec.port = value.toInt(&ok);
+            // The value is not shown: a missing ";" puts the next items, the password among
+            // them, into it.
             if (!ok || spec.port <= 0 || spec.port > 65535)
-                throw kvt::Exception(invalid(QStringLiteral("porta \"%1\".").arg(value)));
+                throw kvt::Exception(invalid(QStringLiteral("porta no item %1.").arg(i + 1)));
         } else if (key == QLatin1String("user")) {
             spec.user = value;
         } else if (key == QLatin1String("password")) {
@@ -98,7 +109,9 @@ ConnectionSpec parseConnectionString(const QString &connection)
         } else if (key == QLatin1String("options")) {
             spec.options = value;
         } else {
-            throw kvt::Exception(invalid(QStringLiteral("chave desconhecida \"%1\".").arg(key)));
+            // Nor the key: it may be the tail of an unbraced password holding ";".
+            throw kvt::Exception(
+                invalid(QStringLiteral("chave desconhecida no item %1.").arg(i + 1)));
         }
     }
     if (spec.driver.isEmpty())
@@ -111,12 +124,13 @@ ConnectionSpec parseConnectionString(const QString &connection)
 QSqlDatabase openDatabase(const QString &connection, const QString &connectionName)
 {
     const ConnectionSpec spec = parseConnectionString(connection);
+    // A value shown may hold the password when a ";" was left out before it.
     if (!QSqlDatabase::isDriverAvailable(spec.driver))
-        throw kvt::Exception(
-            QStringLiteral("Driver de banco de dados indisponível: %1").arg(spec.driver));
+        throw kvt::Exception(semSenha(
+            QStringLiteral("Driver de banco de dados indisponível: %1").arg(spec.driver), spec));
     if (spec.driver == QLatin1String("QSQLITE") && !QFileInfo(spec.database).isFile())
         throw kvt::Exception(
-            QStringLiteral("Banco de dados não encontrado: %1").arg(spec.database));
+            semSenha(QStringLiteral("Banco de dados não encontrado: %1").arg(spec.database), spec));
 
     QString failure;
     {
