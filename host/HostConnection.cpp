@@ -27,8 +27,13 @@ struct SessionSetting
 
 // Run after every connect. SQLite gets no foreign-key enforcement: the shared database
 // declares none, and other modules fill it in their own order.
-constexpr std::array<SessionSetting, 5> kSessionSettings{{
+// SQLite: a write-ahead log synced on every commit, so a terminal that dies or loses power
+// during a save leaves the consumer either stored whole or not at all, and readers never wait
+// for a writer; a busy database is waited for, five seconds at most.
+constexpr std::array<SessionSetting, 7> kSessionSettings{{
     {DbProduct::SQLite, "PRAGMA busy_timeout = 5000"},
+    {DbProduct::SQLite, "PRAGMA journal_mode = WAL"},
+    {DbProduct::SQLite, "PRAGMA synchronous = FULL"},
     {DbProduct::PostgreSQL, "SET DateStyle TO ISO, DMY"},
     {DbProduct::PostgreSQL, "SET client_encoding TO 'UTF8'"},
     {DbProduct::SqlServer, "SET DATEFORMAT dmy"},

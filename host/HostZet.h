@@ -61,9 +61,10 @@ HOSTZET_EXPORT void setConnectionString(const QString &connection);
 // replaced by "***", for messages and logs.
 HOSTZET_EXPORT QString maskPassword(const QString &connection);
 
-// Session set-up after every connect (per database product, see DbProduct.h): SQLite waits
-// for a busy database; PostgreSQL, SQL Server and Oracle read and write dates as day/month/year.
-// Raises kvt::Exception with the driver's text when a setting fails.
+// Session set-up after every connect (per database product, see DbProduct.h): SQLite writes
+// ahead to a log synced at each commit and waits for a busy database; PostgreSQL, SQL Server and
+// Oracle read and write dates as day/month/year. Raises kvt::Exception with the driver's text when
+// a setting fails.
 HOSTZET_EXPORT void SetADODBSession(QSqlDatabase &connection);
 
 // One HTTP(S) request, waited on with a time-out in seconds (30 when the text is no positive

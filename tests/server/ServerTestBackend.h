@@ -57,6 +57,8 @@ protected slots:
 
 protected:
     const QString &backend() const { return m_backend; }
+    // The connection string of the backend, for another process.
+    const QString &connection() const { return m_connection; }
     QSqlDatabase fixture() const;
     QList<QStringList> consumidorSnapshot() const;
     QVariantMap consumidor(const QString &cliente, const QString &codigo) const;
