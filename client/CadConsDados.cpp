@@ -3,6 +3,7 @@
 #include "Cli_Kvt04410.h"
 
 #include "toolkit/DataSet.h"
+#include "toolkit/Exceptions.h"
 #include "toolkit/TouchButton.h"
 
 #include <QDate>
@@ -142,6 +143,13 @@ void copiaColunas(TfrmCadCons &form, const kvt::DataSet &origem,
             texto = valor.toString();
         (form.*c.campo)->setCaption(texto);
     }
+}
+
+void carrega(kvt::MemTable &tabela, const QVariant &resultado, const QString &funcao)
+{
+    if (resultado.typeId() == QMetaType::QString)
+        throw kvt::Exception(resultado.toString());
+    tabela.loadFromPacket(resultado.toByteArray(), funcao);
 }
 
 const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm()

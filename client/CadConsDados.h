@@ -57,6 +57,10 @@ struct ColunaCampo
 void copiaColunas(TfrmCadCons &form, const kvt::DataSet &origem,
                   std::initializer_list<ColunaCampo> colunas);
 
+// Loads a service packet into the table; a call that failed with an error text raises that text
+// instead of a complaint about the packet.
+void carrega(kvt::MemTable &tabela, const QVariant &resultado, const QString &funcao);
+
 // Fields 1..18 in number order.
 const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm();
 

@@ -3,7 +3,6 @@
 #include "host/HostZet.h"
 #include "server/Srv_Kvt04410.h"
 #include "toolkit/Colors.h"
-#include "toolkit/Exceptions.h"
 #include "toolkit/RoundShape.h"
 #include "toolkit/TextRules.h"
 #include "toolkit/TouchButton.h"
@@ -38,15 +37,7 @@ namespace {
 
 using F = TfrmCadCons;
 const QString kUnidade = QStringLiteral("Cli_Kvt04410");
-
-// Loads a service packet; a call that failed with an error text reports that text instead of a
-// complaint about the packet.
-void carrega(kvt::MemTable &tabela, const QVariant &resultado, const QString &funcao)
-{
-    if (resultado.typeId() == QMetaType::QString)
-        throw kvt::Exception(resultado.toString());
-    tabela.loadFromPacket(resultado.toByteArray(), funcao);
-}
+using cadcons::carrega;
 
 } // namespace
 
