@@ -98,9 +98,10 @@ bool TfrmCadCons::buscaCep()
     getInfCEP(cep, resultado);
     carrega(cdsInfCep, confere(resultado, QStringLiteral("getInfCEP"), cep),
             QStringLiteral("getInfCEP"));
-    // Without a row of our own the web look-up would fill the address; it is not built yet.
-    if (cdsInfCep.isEmpty())
+    if (cdsInfCep.isEmpty()) {
+        preencheEndViaCep();
         return true;
+    }
     cdsInfCep.first();
     cadcons::copiaColunas(*this, cdsInfCep,
                           {{"CDPAIS", &F::edtCodPais},
