@@ -3,7 +3,6 @@
 #include "host/HostZet.h"
 #include "server/Srv_Kvt04410.h"
 #include "toolkit/Colors.h"
-#include "toolkit/Exceptions.h"
 #include "toolkit/RoundShape.h"
 #include "toolkit/TextRules.h"
 #include "toolkit/TouchButton.h"
@@ -99,9 +98,10 @@ bool TfrmCadCons::buscaCep()
     getInfCEP(cep, resultado);
     carrega(cdsInfCep, confere(resultado, QStringLiteral("getInfCEP"), cep),
             QStringLiteral("getInfCEP"));
-    // Without a row of our own the web look-up would fill the address; it is not built yet.
-    if (cdsInfCep.isEmpty())
+    if (cdsInfCep.isEmpty()) {
+        preencheEndViaCep();
         return true;
+    }
     cdsInfCep.first();
     cadcons::copiaColunas(*this, cdsInfCep,
                           {{"CDPAIS", &F::edtCodPais},

@@ -287,6 +287,20 @@ public:
     QBuffer cepHeader;
     QVariant arCep;
 
+    // The postal-code web look-up (CadConsViaCep.cpp), run when the system's own postal-code
+    // table has no row. It never shows a message: what went wrong is in the day's log.
+    void preencheEndViaCep();
+    // The request: fresh streams and table, the service asked, every step logged.
+    void consultaViaCep(const QString &cep);
+    void preparaConsultaCEP();
+    // Fills the one row of cdsConsultaViaCEP from stConsultaCep. Returns why the answer is no
+    // JSON object, else empty; the service's "not found" leaves the table empty too.
+    QString getConsultaViaCEP();
+    // Appends one line to the day's log; raises kvt::Exception when the file fails.
+    void log(const QString &Msg);
+    // The request's time-out in seconds, as RequisicaoHTTP takes it.
+    QString stTempoLimiteCep = QStringLiteral("30");
+
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;

@@ -1,6 +1,9 @@
 #include "PosHostRun.h"
+#include "tests/CannedServer.h"
 
+#include <QDate>
 #include <QImage>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +28,7 @@ private slots:
     void awaitHoldsTheScriptForALineOnStandardInput();
     void keysReachTheScreenAsAKeyboardSendsThem_data();
     void keysReachTheScreenAsAKeyboardSendsThem();
+    void postalCodeFromTheWebServiceFillsTheAddress();
 
 private:
     Run run(const QString &script, const QStringList &args, const QString &connection = {})
@@ -259,6 +263,66 @@ void tst_PosHost::keysReachTheScreenAsAKeyboardSendsThem()
     while (!received.isEmpty() && received.last().contains(QLatin1String(" Esc ")))
         received.removeLast();
     QCOMPARE(received, events);
+}
+
+void tst_PosHost::postalCodeFromTheWebServiceFillsTheAddress()
+{
+    // Only the municipality is registered: the neighbourhood the service names is not.
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("reference"));
+        db.setDatabaseName(m_db->connection().section(QLatin1Char('='), -1));
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        for (const char *row :
+             {"INSERT INTO PAIS (CDPAIS, NMPAIS) VALUES ('1058', 'BRASIL')",
+              "INSERT INTO ESTADO (CDPAIS, SGESTADO, NMESTADO) VALUES ('1058', 'SP', 'SAO PAULO')",
+              "INSERT INTO MUNICIPIO (CDPAIS, SGESTADO, CDMUNICIPIO, NMMUNICIPIO, CDMUNICIBGE) "
+              "VALUES ('1058', 'SP', '0001', 'Sao Paulo', '3550308')"})
+            QVERIFY2(query.exec(QString::fromLatin1(row)), qPrintable(query.lastError().text()));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("reference"));
+
+    CannedServer service(httpAnswer("200 OK", "application/json; charset=utf-8",
+                                    R"({"cep": "04500-000", "logradouro": "Pra\u00e7a da S\u00e9",)"
+                                    R"( "bairro": "Moema", "localidade": "S\u00e3o Paulo",)"
+                                    R"( "uf": "SP", "ibge": "3550308"})"));
+    QVERIFY(service.listen());
+    const QString script = poshost::script(
+        m_work.path(), QStringLiteral("cep.replay"),
+        {QStringLiteral("type 04500000"), QStringLiteral("key Return"), QStringLiteral("dump")});
+    QProcess process;
+    QProcessEnvironment env = poshost::environment(*m_db);
+    env.insert(QStringLiteral("KVT_CEP_URL"), service.url());
+    process.setProcessEnvironment(env);
+    poshost::start(process, script, {QStringLiteral("1")});
+    process.closeWriteChannel();
+    // The stand-in answers from this test's event loop while the host waits for it.
+    QTRY_VERIFY_WITH_TIMEOUT(process.state() == QProcess::NotRunning, 120000);
+    const QStringList lines = poshost::outputLines(process.readAllStandardOutput());
+
+    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+             process.readAllStandardError().constData());
+    QVERIFY(service.request().startsWith("GET /ws/04500000/json/ HTTP/1.1\r\n"));
+    QCOMPARE(
+        poshost::matching(lines, QStringLiteral("^(FIELD (1[1-7]|0) |MESSAGE|ERROR)")),
+        (QStringList{
+            QStringLiteral("FIELD 11 edtEndereco Praça da Sé"),
+            QStringLiteral("FIELD 12 edtNumero "), QStringLiteral("FIELD 13 bldComplemento "),
+            QStringLiteral("FIELD 14 edtCodPais 1058"), QStringLiteral("FIELD 15 edtEstado SP"),
+            QStringLiteral("FIELD 16 edtCodMuni 0001"), QStringLiteral("FIELD 17 edtBairro "),
+            QStringLiteral("FIELD 0 bldNmPais BRASIL"),
+            QStringLiteral("FIELD 0 bldNmMuni Sao Paulo"),
+            QStringLiteral("FIELD 0 bldNmBairro ")}));
+    QFile log(QDir(m_db->dir())
+                  .filePath(QStringLiteral("dados/logCep/logCep%1.txt")
+                                .arg(QDate::currentDate().toString(QStringLiteral("ddMMyyyy")))));
+    QVERIFY2(log.open(QIODevice::ReadOnly), qPrintable(log.fileName()));
+    const QString text = QString::fromUtf8(log.readAll());
+    QVERIFY2(text.contains(QStringLiteral(" - URL: %1/ws/04500000/json/\r\n").arg(service.url())),
+             qPrintable(text));
+    QVERIFY2(text.contains(QLatin1String(" - Response: {\"cep\": \"04500-000\"")),
+             qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(tst_PosHost)

@@ -1,4 +1,5 @@
 #include "host/HostZet.h"
+#include "tests/CannedServer.h"
 
 #include <QBuffer>
 #include <QTcpServer>
@@ -6,61 +7,6 @@
 #include <QtTest>
 
 namespace {
-
-// A one-answer HTTP server on the loopback: it reads the request head and answers with the
-// canned bytes (none: it keeps the connection open and stays silent).
-class CannedServer : public QObject
-{
-public:
-    explicit CannedServer(QByteArray answer) : m_answer(std::move(answer))
-    {
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
-        });
-    }
-
-    bool listen() { return m_server.listen(QHostAddress::LocalHost); }
-    QString url(const QString &path) const
-    {
-        return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
-    }
-    QByteArray request() const { return m_request; }
-
-private:
-    // Answers once the head and as many body bytes as it announced have arrived.
-    void serve(QTcpSocket *socket)
-    {
-        m_request += socket->readAll();
-        const qsizetype headEnd = m_request.indexOf("\r\n\r\n");
-        if (m_answered || m_answer.isEmpty() || headEnd < 0)
-            return;
-        static const QRegularExpression lengthPattern(QStringLiteral("\r\nContent-Length: *(\\d+)"),
-                                                      QRegularExpression::CaseInsensitiveOption);
-        const QRegularExpressionMatch length =
-            lengthPattern.match(QString::fromLatin1(m_request.left(headEnd)));
-        if (length.hasMatch() && m_request.size() - headEnd - 4 < length.captured(1).toInt())
-            return;
-        m_answered = true;
-        socket->write(m_answer);
-        socket->disconnectFromHost();
-    }
-
-    QTcpServer m_server;
-    QByteArray m_answer;
-    QByteArray m_request;
-    bool m_answered = false;
-};
-
-QByteArray response(const QByteArray &statusLine, const QByteArray &contentType,
-                    const QByteArray &body)
-{
-    QByteArray bytes = "HTTP/1.1 " + statusLine + "\r\n";
-    if (!contentType.isEmpty())
-        bytes += "Content-Type: " + contentType + "\r\n";
-    bytes += "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n";
-    return bytes + body;
-}
 
 const QByteArray kJson = "{\n  \"cep\": \"01001-000\",\n  \"localidade\": \"S\xc3\xa3o Paulo\"\n}";
 
@@ -89,22 +35,23 @@ void tst_HostHttp::answered_data()
     QTest::addColumn<QByteArray>("body");   // what the response device receives
     QTest::addColumn<QByteArray>("header"); // a line the header device must hold
 
-    QTest::newRow("200 json") << response("200 OK", "application/json; charset=utf-8", kJson) << 200
-                              << QString::fromUtf8(kJson) << kJson
+    QTest::newRow("200 json") << httpAnswer("200 OK", "application/json; charset=utf-8", kJson)
+                              << 200 << QString::fromUtf8(kJson) << kJson
                               << QByteArray("Content-Type: application/json; charset=utf-8\r\n");
     QTest::newRow("200 without charset is utf-8")
-        << response("200 OK", "application/json", kJson) << 200 << QString::fromUtf8(kJson) << kJson
-        << QByteArray("Content-Length: ") + QByteArray::number(kJson.size()) + "\r\n";
+        << httpAnswer("200 OK", "application/json", kJson) << 200 << QString::fromUtf8(kJson)
+        << kJson << QByteArray("Content-Length: ") + QByteArray::number(kJson.size()) + "\r\n";
     QTest::newRow("200 windows-1252")
-        << response("200 OK", "text/plain; charset=windows-1252", "S\xe3o Jo\xe3o \x80") << 200
+        << httpAnswer("200 OK", "text/plain; charset=windows-1252", "S\xe3o Jo\xe3o \x80") << 200
         << QStringLiteral("São João €") << QByteArray("S\xe3o Jo\xe3o \x80")
         << QByteArray("Content-Type: text/plain; charset=windows-1252\r\n");
-    QTest::newRow("200 empty body") << response("200 OK", {}, {}) << 200 << QString()
+    QTest::newRow("200 empty body") << httpAnswer("200 OK", {}, {}) << 200 << QString()
                                     << QByteArray() << QByteArray("Content-Length: 0\r\n");
-    QTest::newRow("404 with body") << response("404 Not Found", "text/html", "<h1>nada</h1>") << 404
-                                   << QStringLiteral("<h1>nada</h1>") << QByteArray("<h1>nada</h1>")
-                                   << QByteArray("Content-Type: text/html\r\n");
-    QTest::newRow("400 without body") << response("400 Bad Request", {}, {}) << 400 << QString()
+    QTest::newRow("404 with body")
+        << httpAnswer("404 Not Found", "text/html", "<h1>nada</h1>") << 404
+        << QStringLiteral("<h1>nada</h1>") << QByteArray("<h1>nada</h1>")
+        << QByteArray("Content-Type: text/html\r\n");
+    QTest::newRow("400 without body") << httpAnswer("400 Bad Request", {}, {}) << 400 << QString()
                                       << QByteArray() << QByteArray("Connection: close\r\n");
 }
 
@@ -169,7 +116,7 @@ void tst_HostHttp::failuresWithoutStatus()
 
 void tst_HostHttp::postSendsBody()
 {
-    CannedServer server(response("201 Created", "application/json", "{}"));
+    CannedServer server(httpAnswer("201 Created", "application/json", "{}"));
     QVERIFY(server.listen());
     QBuffer corpo;
     corpo.setData("{\"nome\": \"Jo\xc3\xa3o\"}");

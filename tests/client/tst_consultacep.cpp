@@ -1,0 +1,377 @@
+#include "client/Cli_Kvt04410.h"
+#include "db/tool/ParametersFile.h"
+#include "host/HostZet.h"
+#include "tests/CannedServer.h"
+#include "tests/server/ServerTestBackend.h"
+#include "toolkit/Dispatch.h"
+#include "toolkit/TouchButton.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+
+// The address filled from the postal-code web service when the system's own table has no row:
+// Enter on the postal code against a local stand-in of the service, once per database backend.
+class TstConsultaCep : public ServerTestBackend
+{
+    Q_OBJECT
+
+public:
+    using ServerTestBackend::ServerTestBackend;
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void preencheEndereco_data();
+    void preencheEndereco();
+    void registroDoDia();
+    void falhaNaRotina();
+    void esperaPelaResposta();
+
+private:
+    std::unique_ptr<TfrmCadCons> abre();
+    // The log's lines, each without its date and time; "<no date>" marks a line without them.
+    QStringList linhasDoLog() const;
+
+    std::unique_ptr<QTemporaryDir> m_host;
+    QStringList m_mensagens;
+};
+
+namespace {
+
+// Served by the branch and not in the postal-code table: Enter asks the web.
+const QString kCepWeb = QStringLiteral("04500000");
+
+const QStringList kAntes = {QStringLiteral("Rua Antiga"), QStringLiteral("0063"),
+                            QStringLiteral("ARGENTINA"),  QStringLiteral("XX"),
+                            QStringLiteral("0009"),       QStringLiteral("Antigo"),
+                            QStringLiteral("0000000009"), QStringLiteral("Bairro Antigo")};
+
+kvt::TouchButton *TfrmCadCons::*const kEndereco[] = {
+    &TfrmCadCons::edtEndereco, &TfrmCadCons::edtCodPais, &TfrmCadCons::bldNmPais,
+    &TfrmCadCons::edtEstado,   &TfrmCadCons::edtCodMuni, &TfrmCadCons::bldNmMuni,
+    &TfrmCadCons::edtBairro,   &TfrmCadCons::bldNmBairro};
+
+void poeEndereco(TfrmCadCons &form, const QStringList &valores)
+{
+    for (int i = 0; i < valores.size(); ++i)
+        (form.*kEndereco[i])->setCaption(valores.at(i));
+}
+
+QStringList endereco(const TfrmCadCons &form)
+{
+    QStringList valores;
+    for (auto campo : kEndereco)
+        valores << (form.*campo)->caption();
+    return valores;
+}
+
+// The postal code typed into field 1 and confirmed with Enter, the service at `servico`.
+void digitaCep(TfrmCadCons &form, const QString &cep, const QString &servico)
+{
+    qputenv("KVT_CEP_URL", servico.toUtf8());
+    form.campoClick(1);
+    form.bldCep->setCaption(QString());
+    for (QChar c : cep)
+        form.FormKeyPress(c);
+    int key = CadConsEdicao::VK_RETURN;
+    kvt::dispatch([&] { form.FormKeyDown(key, 0); });
+}
+
+QJsonObject gravada(int indice)
+{
+    QFile file(qEnvironmentVariable("KVT_SOURCE_DIR") +
+               QStringLiteral("/tests/client/data/postal-code-answers.json"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).array().at(indice).toObject();
+}
+
+QByteArray corpoGravado(int indice)
+{
+    return gravada(indice).value(QLatin1String("body")).toString().toUtf8();
+}
+
+// A recorded answer as the service sent it.
+QByteArray respostaGravada(int indice)
+{
+    const QJsonObject resposta = gravada(indice);
+    const int status = resposta.value(QLatin1String("status")).toInt();
+    return httpAnswer(status == 200 ? "200 OK" : QByteArray::number(status) + " Bad Request",
+                      status == 200 ? "application/json; charset=utf-8" : "text/html",
+                      corpoGravado(indice));
+}
+
+QByteArray json(const char *corpo)
+{
+    return httpAnswer("200 OK", "application/json; charset=utf-8", corpo);
+}
+
+} // namespace
+
+void TstConsultaCep::initTestCase()
+{
+    ServerTestBackend::initTestCase();
+    m_host = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_host->isValid());
+    kvt::db::writeParametersFile(m_host->path());
+    qputenv("KVT_HOST_DIR", m_host->path().toLocal8Bit());
+    QVERIFY2(!gravada(0).isEmpty(), "the recorded answers were not found");
+}
+
+void TstConsultaCep::init()
+{
+    ServerTestBackend::init();
+    QVERIFY(QDir(m_host->filePath(QStringLiteral("dados"))).removeRecursively());
+    QFile::remove(m_host->filePath(QStringLiteral("dados")));
+    m_mensagens.clear();
+    setMensagemHandler([this](const QString &texto, int tipo) {
+        m_mensagens << QString::number(tipo) + QLatin1Char(' ') + texto;
+    });
+    kvt::setGeneralErrorHandler(
+        [this](const QString &texto) { m_mensagens << QStringLiteral("ERROR ") + texto; });
+}
+
+void TstConsultaCep::cleanup()
+{
+    setMensagemHandler({});
+    ServerTestBackend::cleanup();
+}
+
+std::unique_ptr<TfrmCadCons> TstConsultaCep::abre()
+{
+    auto form = std::make_unique<TfrmCadCons>();
+    form->InicializaForm({QStringLiteral("1"), QString(), QString(), QStringLiteral("NOVO")});
+    poeEndereco(*form, kAntes);
+    return form;
+}
+
+QStringList TstConsultaCep::linhasDoLog() const
+{
+    static const QRegularExpression data(
+        QStringLiteral(R"(^\d\d/\d\d/\d{4}( \d\d:\d\d:\d\d)? - )"));
+    QByteArray texto;
+    const QDir pasta(m_host->filePath(QStringLiteral("dados/logCep")));
+    for (const QString &nome : pasta.entryList({QStringLiteral("logCep*.txt")}, QDir::Files)) {
+        QFile file(pasta.filePath(nome));
+        if (file.open(QIODevice::ReadOnly))
+            texto += file.readAll();
+    }
+    QStringList linhas = QString::fromUtf8(texto).split(QStringLiteral("\r\n"));
+    if (!linhas.isEmpty() && linhas.constLast().isEmpty())
+        linhas.removeLast();
+    for (QString &linha : linhas) {
+        const QRegularExpressionMatch match = data.match(linha);
+        linha = match.hasMatch() ? linha.mid(match.capturedLength())
+                                 : QStringLiteral("<no date> ") + linha;
+    }
+    return linhas;
+}
+
+void TstConsultaCep::preencheEndereco_data()
+{
+    QTest::addColumn<QByteArray>("resposta");
+    QTest::addColumn<QStringList>("depois"); // street, country, state, municipality, neighbourhood
+
+    const QString rua = kAntes.at(0);
+    QTest::newRow("IBGE code registered, neighbourhood not")
+        << respostaGravada(0)
+        << QStringList{"Praça da Sé", "1058", "BRASIL", "SP", "0001", "Sao Paulo", "", ""};
+    QTest::newRow("IBGE code registered, neighbourhood in other case")
+        << json(R"({"logradouro": "Avenida Ibirapuera", "bairro": "MOEMA",)"
+                R"( "localidade": "SAO PAULO", "uf": "SP", "ibge": "3550308"})")
+        << QStringList{"Avenida Ibirapuera", "1058",       "BRASIL", "SP", "0001",
+                       "Sao Paulo",          "0000000002", "Moema"};
+    QTest::newRow("only the state: municipality and neighbourhood by name")
+        << json(R"({"logradouro": "Rua Barreto Leme", "bairro": "Cambui",)"
+                R"( "localidade": "Campinas", "uf": "SP", "ibge": "9999999"})")
+        << QStringList{"Rua Barreto Leme", "0063",       "ARGENTINA", "SP", "0002",
+                       "Campinas",         "0000000001", "Cambui"};
+    QTest::newRow("state registered, municipality not")
+        << respostaGravada(4)
+        << QStringList{"Estrada do Barreirinho", "0063", "ARGENTINA", "SP", "", "", "", ""};
+    QTest::newRow("state not registered")
+        << json(R"({"logradouro": "Rua da Bahia", "bairro": "Centro",)"
+                R"( "localidade": "Belo Horizonte", "uf": "MG", "ibge": "3106200"})")
+        << QStringList{"Rua da Bahia", "0063", "ARGENTINA", "", "", "", "", ""};
+    // Read as text, "uf" would be found in the street and the state would be "fr".
+    QTest::newRow("street holding uf, keys missing, escapes")
+        << json(R"({"logradouro": "Rodovia dos N\u00e1ufragos", "bairro": "Copa\u0063abana",)"
+                R"( "localidade": "Rio de Janeiro", "uf": "RJ"})")
+        << QStringList{"Rodovia dos Náufragos", "0063",       "ARGENTINA", "RJ", "0001",
+                       "Rio de Janeiro",        "0000000001", "Copacabana"};
+    QTest::newRow("street too long and outside Windows-1252")
+        << json(R"({"logradouro": "Rua \u014csaka )" + QByteArray(250, 'x') + R"(", "uf": "MG"})")
+        << QStringList{(QStringLiteral("Rua Osaka ") + QString(250, QLatin1Char('x'))).left(200),
+                       "0063",
+                       "ARGENTINA",
+                       "",
+                       "",
+                       "",
+                       "",
+                       ""};
+
+    // No address: the street and the neighbourhood are cleared, the rest stays.
+    const QStringList semResposta = {"", "0063", "ARGENTINA", "XX", "0009", "Antigo", "", ""};
+    QTest::newRow("not found, erro true") << respostaGravada(1) << semResposta;
+    QTest::newRow("not found, erro \"true\"") << respostaGravada(2) << semResposta;
+    QTest::newRow("400 with an html page") << respostaGravada(3) << semResposta;
+    QTest::newRow("200 that is no json object")
+        << httpAnswer("200 OK", "text/html", "<html>em manuten\xc3\xa7\xc3\xa3o</html>")
+        << semResposta;
+}
+
+void TstConsultaCep::preencheEndereco()
+{
+    QFETCH(QByteArray, resposta);
+    QFETCH(QStringList, depois);
+
+    CannedServer server(resposta);
+    QVERIFY(server.listen());
+    auto form = abre();
+    digitaCep(*form, kCepWeb, server.url());
+
+    QVERIFY(server.request().startsWith("GET /ws/04500000/json/ HTTP/1.1\r\n"));
+    QCOMPARE(endereco(*form), depois);
+    QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
+    QCOMPARE(form->inLblAtiv, 2);
+}
+
+void TstConsultaCep::registroDoDia()
+{
+    auto form = abre();
+    CannedServer naoAchou(httpAnswer("404 Not Found", "text/plain", "nada"));
+    CannedServer achou(respostaGravada(0));
+    CannedServer quebrado(httpAnswer("200 OK", "application/json", "{\"uf\": \"SP\""));
+    CannedServer local(respostaGravada(0));
+    QVERIFY(naoAchou.listen() && achou.listen() && quebrado.listen() && local.listen());
+    quint16 porta = 0;
+    {
+        QTcpServer fechado;
+        QVERIFY(fechado.listen(QHostAddress::LocalHost));
+        porta = fechado.serverPort();
+    }
+    const QString recusado = QStringLiteral("http://127.0.0.1:%1").arg(porta);
+
+    digitaCep(*form, kCepWeb, naoAchou.url());
+    digitaCep(*form, kCepWeb, recusado);
+    digitaCep(*form, QStringLiteral("04500001"), achou.url());
+    digitaCep(*form, QStringLiteral("04500002"), quebrado.url());
+    // A postal code of the system's own table asks nothing and logs nothing.
+    digitaCep(*form, QStringLiteral("01001000"), local.url());
+    QVERIFY(local.request().isEmpty());
+    QCOMPARE(form->edtEndereco->caption(), QStringLiteral("Praca da Se"));
+
+    const QString url = QStringLiteral("URL: %1/ws/%2/json/");
+    QStringList linhas = linhasDoLog();
+    QVERIFY2(linhas.size() == 16, qPrintable(linhas.join(QLatin1Char('\n'))));
+    // The texts of a refused connection and of a parse failure are Qt's.
+    for (const auto &[linha, inicio] :
+         {std::pair{6, QStringLiteral("Erro na requisição: Desconhecido: ")},
+          std::pair{14, QStringLiteral("Erro na requisição: 200 - ")}}) {
+        QVERIFY2(linhas.at(linha).startsWith(inicio) && linhas.at(linha).size() > inicio.size(),
+                 qPrintable(linhas.at(linha)));
+        linhas[linha] = inicio;
+    }
+    const QStringList esperado = {
+        QStringLiteral("------------------"),
+        url.arg(naoAchou.url(), kCepWeb),
+        QStringLiteral("Erro na requisição: 404 - nada"),
+        url.arg(naoAchou.url(), kCepWeb),
+        QStringLiteral("------------------"),
+        url.arg(recusado, kCepWeb),
+        QStringLiteral("Erro na requisição: Desconhecido: "),
+        url.arg(recusado, kCepWeb),
+        QStringLiteral("------------------"),
+        url.arg(achou.url(), QStringLiteral("04500001")),
+        QStringLiteral("Response: ") + QString::fromUtf8(corpoGravado(0)),
+        QStringLiteral("------------------"),
+        url.arg(quebrado.url(), QStringLiteral("04500002")),
+        QStringLiteral("Response: {\"uf\": \"SP\""),
+        QStringLiteral("Erro na requisição: 200 - "),
+        url.arg(quebrado.url(), QStringLiteral("04500002")),
+    };
+    QCOMPARE(linhas, esperado);
+    QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
+}
+
+void TstConsultaCep::falhaNaRotina()
+{
+    // A reference service that fails: the street is in, state to neighbourhood are cleared.
+    auto form = abre();
+    QSqlQuery query(fixture());
+    FIXTURE_EXEC(query, QStringLiteral("DROP TABLE ESTADO"));
+    CannedServer server(respostaGravada(0));
+    QVERIFY(server.listen());
+    digitaCep(*form, kCepWeb, server.url());
+    QCOMPARE(endereco(*form),
+             (QStringList{"Praça da Sé", "0063", "ARGENTINA", "", "", "", "", ""}));
+    const QString excecao = QStringLiteral("Exceção na rotina de busca de endereço via CEP: ");
+    const QString ultima = linhasDoLog().value(3);
+    QVERIFY2(ultima.startsWith(excecao) && ultima.size() > excecao.size(), qPrintable(ultima));
+
+    // Without a log to write to, the look-up still tells the operator nothing.
+    QFile dados(m_host->filePath(QStringLiteral("dados")));
+    QVERIFY(QDir(dados.fileName()).removeRecursively());
+    QVERIFY(dados.open(QIODevice::WriteOnly));
+    dados.close();
+    CannedServer outro(respostaGravada(0));
+    QVERIFY(outro.listen());
+    poeEndereco(*form, kAntes);
+    digitaCep(*form, kCepWeb, outro.url());
+    QVERIFY(outro.request().isEmpty());
+    QCOMPARE(endereco(*form), (QStringList{"Rua Antiga", "0063", "ARGENTINA", "", "", "", "", ""}));
+    QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
+    QCOMPARE(form->inLblAtiv, 2);
+}
+
+void TstConsultaCep::esperaPelaResposta()
+{
+    // A service that never answers: the screen gives up after its time-out, busy meanwhile,
+    // and what the operator presses while waiting is not taken.
+    CannedServer server{QByteArray()};
+    QVERIFY(server.listen());
+    auto form = abre();
+    form->stTempoLimiteCep = QStringLiteral("1");
+    int cursor = -1;
+    TfrmCadCons *const tela = form.get();
+    server.onRequest = [&cursor, tela] {
+        if (const QCursor *c = QGuiApplication::overrideCursor())
+            cursor = c->shape();
+        for (const auto &[tecla, texto] : {std::pair{Qt::Key_Backspace, QStringLiteral("\b")},
+                                           std::pair{Qt::Key_A, QStringLiteral("a")}}) {
+            QCoreApplication::postEvent(
+                tela, new QKeyEvent(QEvent::KeyPress, tecla, Qt::NoModifier, texto));
+        }
+    };
+    digitaCep(*form, kCepWeb, server.url());
+    QCoreApplication::processEvents();
+
+    QCOMPARE(cursor, int(Qt::WaitCursor));
+    QVERIFY(!QGuiApplication::overrideCursor());
+    QCOMPARE(form->bldCep->caption(), kCepWeb);
+    QCOMPARE(form->edtNmConsumidor->caption(), QString());
+    QCOMPARE(form->inLblAtiv, 2);
+    QCOMPARE(endereco(*form),
+             (QStringList{"", "0063", "ARGENTINA", "XX", "0009", "Antigo", "", ""}));
+    QCOMPARE(linhasDoLog().value(2),
+             QStringLiteral("Erro na requisição: Desconhecido: Tempo limite de 1 s esgotado."));
+    QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    return runOnBackends([&](const QString &backend, const QString &connection) {
+        TstConsultaCep test(backend, connection);
+        return QTest::qExec(&test, argc, argv);
+    });
+}
+
+#include "tst_consultacep.moc"
