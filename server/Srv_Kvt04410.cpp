@@ -15,6 +15,7 @@
 
 #include <QDate>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QSqlRecord>
 
 #include <utility>
@@ -50,12 +51,38 @@ TrdmInsereConsumidor::Private::Statements &statements()
     return rdmInsereConsumidor->d().open();
 }
 
+// After a failure: whether the connection itself is gone, as when the database server
+// restarted. A connection that still answers leaves the failure to the statement.
+bool connectionLost()
+{
+    const QSqlDatabase db = rdmInsereConsumidor->d().database();
+    if (!rdmInsereConsumidor->connected())
+        return true;
+    QSqlQuery ping(db);
+    return !ping.exec(dbProduct(db) == DbProduct::Oracle ? QStringLiteral("SELECT 1 FROM DUAL")
+                                                         : QStringLiteral("SELECT 1"));
+}
+
+// Runs the body; when it fails because the connection was lost, connects again and runs it
+// once more. A connection that cannot be made raises the connect error, which says so clearly.
+template <typename Body> auto withReconnect(Body &&body) -> decltype(body())
+{
+    try {
+        return body();
+    } catch (const std::exception &) {
+        if (!rdmInsereConsumidor || !connectionLost())
+            throw;
+    }
+    rdmInsereConsumidor->connectDatabase();
+    return body();
+}
+
 // The common frame: result cleared, the body's value or the text of what stopped it, status 0.
 template <typename Body> int resultFrame(QVariant &resultado, Body &&body)
 {
     resultado = QVariant();
     try {
-        resultado = body();
+        resultado = withReconnect(std::forward<Body>(body));
     } catch (const std::exception &error) {
         resultado = messageOf(error);
     }
@@ -327,7 +354,9 @@ int getExisteConsumidor(const QString &P_CDCLIENTE, const QString &P_NRCPF,
     });
 }
 
-int setInsereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
+namespace {
+
+int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
 {
     resultado = QVariant();
     QString stError;
@@ -423,6 +452,25 @@ int setInsereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
     return 0;
 }
 
+} // namespace
+
+int setInsereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
+{
+    const int status = insereConsumidor(a, resultado);
+    // A transaction cut off with its connection left nothing behind: connect again and save
+    // once more. Had the commit itself gone through, the second save finds the consumer and
+    // writes nothing.
+    if (resultado.typeId() != QMetaType::QString || !rdmInsereConsumidor || !connectionLost())
+        return status;
+    try {
+        rdmInsereConsumidor->connectDatabase();
+    } catch (const std::exception &error) {
+        resultado = messageOf(error);
+        return status;
+    }
+    return insereConsumidor(a, resultado);
+}
+
 QVariant getMunicipioIBGE(const QString &P_CDIBGE)
 {
     return addressFrame([&] {
@@ -458,10 +506,13 @@ QVariant getBairroViaCEP(const QString &P_SGESTADO, const QString &P_NMMUNICIPIO
 bool vdConsPorTelExiste(const QString &P_CDCLIENTE, const QString &P_CDCONSUMIDOR,
                         const QString &P_NRTELECONS)
 {
-    return hasRow(statements().adqPesqCons,
-                  {{"P_CDCLIENTE", P_CDCLIENTE},
-                   {"P_CDCONSUMIDOR", AjustaKvt(SoNumerosStr(P_CDCONSUMIDOR), kLarguraConsumidor)},
-                   {"P_NRTELECONS", P_NRTELECONS}});
+    return withReconnect([&] {
+        return hasRow(
+            statements().adqPesqCons,
+            {{"P_CDCLIENTE", P_CDCLIENTE},
+             {"P_CDCONSUMIDOR", AjustaKvt(SoNumerosStr(P_CDCONSUMIDOR), kLarguraConsumidor)},
+             {"P_NRTELECONS", P_NRTELECONS}});
+    });
 }
 
 std::shared_ptr<kvt::DataSet> GetTodosCons(const QString &P_CDFILIAL, const QString &P_CDCONSUMIDOR,
