@@ -87,11 +87,16 @@ void TfrmCadCons::sbtConfirmarClick()
 
     if (!salva())
         return;
-    const QString avisoCache = gravaCache();
+    QStringList avisos{gravaCache()};
+    if (!m_avisoLogCep.isEmpty())
+        avisos << QStringLiteral("O registro das consultas de CEP não foi gravado: ") +
+                      m_avisoLogCep;
+    avisos.removeAll(QString());
     mensagem("OPERACAO_OK", 0);
-    // The consumer is stored: a cache that could not be written is only worth a warning.
-    if (!avisoCache.isEmpty())
-        Mensagem(avisoCache, QString(), QStringLiteral("N"), QStringLiteral("N"), 3);
+    // The consumer is stored: what else could not be written is only worth a warning.
+    if (!avisos.isEmpty())
+        Mensagem(avisos.join(QLatin1Char('\n')), QString(), QStringLiteral("N"),
+                 QStringLiteral("N"), 3);
     stResult = SoNumerosStr(bldTelefone->caption());
     accept();
 }

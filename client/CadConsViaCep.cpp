@@ -202,12 +202,14 @@ void TfrmCadCons::preencheEndViaCep()
         const auto *nosso = dynamic_cast<const kvt::Exception *>(&erro);
         const QString linha = QStringLiteral("Exceção na rotina de busca de endereço via CEP: ") +
                               (nosso ? nosso->message() : QString::fromUtf8(erro.what()));
-        // The operator is never told: a log that cannot be written either leaves the line to
-        // the program's own output.
+        // The operator is not told here: a log that cannot be written leaves the line to the
+        // program's own output, and the confirmation says later what was not written.
         try {
             log(linha);
-        } catch (const std::exception &) {
+        } catch (const std::exception &falhaLog) {
             qWarning().noquote() << linha;
+            const auto *nossa = dynamic_cast<const kvt::Exception *>(&falhaLog);
+            m_avisoLogCep = nossa ? nossa->message() : QString::fromUtf8(falhaLog.what());
         }
     }
 }

@@ -365,6 +365,8 @@ private:
     // A close request right after Alt+F4 comes from that key, which must not close the screen.
     QElapsedTimer m_altF4;
     bool m_confirmando = false;
+    // Why the postal-code log could not be written, told with the next save.
+    QString m_avisoLogCep;
     // The stored sale type of the consumer loaded, sent when the operator picks none.
     QString stTipoVendaConsumidor;
 };

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QLibrary>
 #include <QTest>
 #include <QTimer>
@@ -24,6 +25,7 @@ private slots:
     void leaveWithSair_data();
     void leaveWithSair();
     void unreachableDatabaseShowsOneMessageAndNoScreen();
+    void damagedParametersFileShowsOneMessageAndNoScreen();
     void callAfterFailedCallWorks();
     void resultArrayWithoutElementZeroIsReported();
     void closingTheWindowOtherwiseReturnsSair();
@@ -138,6 +140,28 @@ void tst_EntryPoint::unreachableDatabaseShowsOneMessageAndNoScreen()
     QCOMPARE(m_messages.size(), 1);
     QCOMPARE(m_messages.at(0).first, 3);
     QVERIFY2(m_messages.at(0).second.contains(missing), qPrintable(m_messages.at(0).second));
+}
+
+void tst_EntryPoint::damagedParametersFileShowsOneMessageAndNoScreen()
+{
+    const QString arquivo = m_db->dir() + QStringLiteral("/PARAMETROSZET.CDS");
+    for (const QByteArray &conteudo :
+         {QByteArray("not a table at all"), QByteArray("\x96\x19\xE0\xBD\x01\x00", 6)}) {
+        m_messages.clear();
+        QFile file(arquivo);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(conteudo);
+        file.close();
+        QVariant oleRetorno = QVariantList{QVariant()};
+        const QString result =
+            call({QStringLiteral("1")}, oleRetorno, [](QWidget *screen) { screen->close(); });
+        QVERIFY(!m_screenShown);
+        QVERIFY(result.isEmpty());
+        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_messages.at(0).first, 3);
+        QVERIFY2(m_messages.at(0).second.contains(QLatin1String("PARAMETROSZET.CDS")),
+                 qPrintable(m_messages.at(0).second));
+    }
 }
 
 void tst_EntryPoint::callAfterFailedCallWorks()
