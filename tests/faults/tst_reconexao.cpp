@@ -29,6 +29,7 @@ private slots:
 
 private:
     bool pgCtl(const QStringList &argumentos);
+    bool inicia();
     QString m_bin = QStringLiteral("/usr/lib/postgresql/15/bin");
     QTemporaryDir m_dir;
     int m_porta = 0;
@@ -75,6 +76,16 @@ bool TstReconexao::pgCtl(const QStringList &argumentos)
                    m_root);
 }
 
+bool TstReconexao::inicia()
+{
+    return pgCtl({QStringLiteral("-l"), m_dir.filePath(QStringLiteral("server.log")),
+                  QStringLiteral("-o"),
+                  QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off")
+                      .arg(m_porta)
+                      .arg(m_dir.path()),
+                  QStringLiteral("start")});
+}
+
 void TstReconexao::initTestCase()
 {
     if (!QFile::exists(m_bin + QStringLiteral("/initdb"))) {
@@ -99,12 +110,7 @@ void TstReconexao::initTestCase()
     QVERIFY(livre.listen(QHostAddress::LocalHost));
     m_porta = livre.serverPort();
     livre.close();
-    QVERIFY(pgCtl({QStringLiteral("-l"), m_dir.filePath(QStringLiteral("server.log")),
-                   QStringLiteral("-o"),
-                   QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off")
-                       .arg(m_porta)
-                       .arg(m_dir.path()),
-                   QStringLiteral("start")}));
+    QVERIFY(inicia());
 
     setConnectionString(QStringLiteral("driver=QPSQL;host=127.0.0.1;port=%1;database=postgres;"
                                        "user=postgres")
@@ -168,12 +174,7 @@ void TstReconexao::servidorReiniciado()
     QCOMPARE(form.edtNmConsumidor->caption(), QStringLiteral("joao"));
     QCOMPARE(form.stResult, QString());
 
-    QVERIFY(pgCtl({QStringLiteral("-l"), m_dir.filePath(QStringLiteral("server.log")),
-                   QStringLiteral("-o"),
-                   QStringLiteral("-p %1 -k %2 -c listen_addresses=127.0.0.1 -c fsync=off")
-                       .arg(m_porta)
-                       .arg(m_dir.path()),
-                   QStringLiteral("start")}));
+    QVERIFY(inicia());
     // Back: the look-up and the save connect again on their own.
     mensagens.clear();
     tecla(form, E::VK_RETURN);
