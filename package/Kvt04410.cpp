@@ -7,6 +7,7 @@
 #include "toolkit/Exceptions.h"
 
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -25,16 +26,33 @@ void storeConsumer(QVariant &oleRetorno, const QString &code)
     oleRetorno = list;
 }
 
-// Releases the form before the data module, whatever happened.
-struct ScreenCleanup
+// One screen session owns its data module and its form: made in that order, released in the
+// reverse one whatever happened, and the module-level names cleared with them.
+class ScreenSession
 {
-    ~ScreenCleanup()
+public:
+    ScreenSession() : m_dados(std::make_unique<TrdmInsereConsumidor>())
     {
-        delete frmCadCons;
+        // Should the form fail to build, the data module's own end clears its name.
+        rdmInsereConsumidor = m_dados.get();
+        m_form = std::make_unique<TfrmCadCons>();
+        frmCadCons = m_form.get();
+    }
+    ~ScreenSession()
+    {
+        m_form.reset();
         frmCadCons = nullptr;
-        delete rdmInsereConsumidor;
+        m_dados.reset();
         rdmInsereConsumidor = nullptr;
     }
+    ScreenSession(const ScreenSession &) = delete;
+    ScreenSession &operator=(const ScreenSession &) = delete;
+
+    TfrmCadCons &form() { return *m_form; }
+
+private:
+    std::unique_ptr<TrdmInsereConsumidor> m_dados;
+    std::unique_ptr<TfrmCadCons> m_form;
 };
 
 // arParams is the call's own copy: the host's array is never changed.
@@ -45,13 +63,13 @@ QString criaTela(const QVariantList &arParams, QVariant &oleRetorno)
     stDigital.clear();
     stDigital2.clear();
     try {
-        ScreenCleanup cleanup;
-        frmCadCons = new TfrmCadCons();
-        frmCadCons->InicializaForm(arParams);
-        frmCadCons->exec();
-        if (!frmCadCons->stConsumidor.isEmpty())
-            storeConsumer(oleRetorno, frmCadCons->stConsumidor);
-        result = frmCadCons->stResult;
+        ScreenSession sessao;
+        TfrmCadCons &form = sessao.form();
+        form.InicializaForm(arParams);
+        form.exec();
+        if (!form.stConsumidor.isEmpty())
+            storeConsumer(oleRetorno, form.stConsumidor);
+        result = form.stResult;
     } catch (const kvt::EAbort &) {
         // Already reported by the check that raised it.
     } catch (const kvt::Exception &e) {
