@@ -18,7 +18,6 @@
 #include <QTimer>
 #include <QUuid>
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -339,7 +338,7 @@ void TstTerminais::rodaTerminais(int terminais, int rodadas)
     QHash<int, QStringList> passos;
     QSet<int> editados;
     int gravacoes = 0;
-    qint64 maisLenta = 0;
+    Linha maisLenta;
     for (const Linha &linha : std::as_const(linhas)) {
         passos[linha.numero] << linha.passo;
         if (linha.passo == QLatin1String("EDITED"))
@@ -347,7 +346,8 @@ void TstTerminais::rodaTerminais(int terminais, int rodadas)
         if (linha.passo == QLatin1String("SAVED") || linha.passo == QLatin1String("EDITED") ||
             linha.passo == QLatin1String("REFUSED")) {
             ++gravacoes;
-            maisLenta = std::max(maisLenta, linha.ms);
+            if (linha.ms >= maisLenta.ms)
+                maisLenta = linha;
         }
     }
 
@@ -388,9 +388,9 @@ void TstTerminais::rodaTerminais(int terminais, int rodadas)
              int(terminaisDe.size()));
 
     qInfo("%d terminals, %d consumers (%d confirmed by two terminals at once), %d saves in "
-          "%.1f s: %.1f saves/s, slowest save %lld ms",
+          "%.1f s: %.1f saves/s, slowest save %lld ms (%s %d)",
           terminais, int(terminaisDe.size()), emPar, gravacoes, segundos, gravacoes / segundos,
-          maisLenta);
+          maisLenta.ms, qPrintable(maisLenta.passo), maisLenta.numero);
 }
 
 KVT_SERVER_TEST_MAIN(TstTerminais)
