@@ -4,6 +4,9 @@
 
 namespace srv {
 
+// SQLite only: the save's transaction takes the write lock at once (see beginSave).
+inline constexpr char kBeginImmediate[] = "BEGIN IMMEDIATE";
+
 inline constexpr char kPesqIdAtu[] =
     "SELECT IDATUCONSUMI FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = "
     ":P_CDCONSUMIDOR";

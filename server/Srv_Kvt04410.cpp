@@ -164,7 +164,46 @@ QString sqlError(const QSqlError &error)
     return error.text().trimmed();
 }
 
+// SQLite hands out its write lock at a transaction's first write, and in WAL mode one that has
+// read by then fails at once with "database is locked" if another terminal wrote meanwhile,
+// whatever the busy timeout says. Taking the lock first makes a save wait for it instead.
+QString beginSave(QSqlDatabase &db)
+{
+    if (dbProduct(db) != DbProduct::SQLite)
+        return db.transaction() ? QString() : sqlError(db.lastError());
+    QSqlQuery begin(db);
+    return begin.exec(QString::fromLatin1(srv::kBeginImmediate)) ? QString()
+                                                                 : sqlError(begin.lastError());
+}
+
+// Another terminal stored the same new consumer between the look-up and the insert, and the
+// insert broke on the key. Which error code says so differs per product and driver, so the
+// table itself is asked again, outside the failed transaction: the consumer found under the
+// duplicate rule is a success, one found only under its code is a clear refusal, and nothing
+// found leaves the insert's own error.
+QVariant depoisDaInsercaoRecusada(TrdmInsereConsumidor::Private::Statements &st,
+                                  const Bindings &duplicata, const QString &cliente,
+                                  const QString &codigo, const QString &erro)
+{
+    try {
+        if (hasRow(st.adqPesqCons, duplicata))
+            return QVariant();
+        if (hasRow(st.adqPesqIdAtu, {{"P_CDCLIENTE", cliente}, {"P_CDCONSUMIDOR", codigo}}))
+            return consumidorJaCadastrado(codigo);
+    } catch (const std::exception &) {
+        // The connection is gone too: the insert's error says more.
+    }
+    return erro;
+}
+
 } // namespace
+
+QString consumidorJaCadastrado(const QString &cdConsumidor)
+{
+    return QStringLiteral("O consumidor de código %1 já está cadastrado; ele não foi gravado de "
+                          "novo.")
+        .arg(cdConsumidor);
+}
 
 Statement::Statement(const QSqlDatabase &db, QString text) : m_query(db), m_text(std::move(text))
 {
@@ -370,11 +409,19 @@ int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
     }
 
     QSqlDatabase db = rdmInsereConsumidor->d().database();
-    if (!db.transaction()) {
-        resultado = sqlError(db.lastError());
+    if (const QString erro = beginSave(db); !erro.isEmpty()) {
+        resultado = erro;
         return 0;
     }
 
+    const bool novo = EmptyString(a.P_CDCONSUMIDOR);
+    const Bindings duplicata = {
+        {"P_CDCLIENTE", a.P_CDCLIENTE},
+        {"P_CDCONSUMIDOR", AjustaKvt(a.P_NRCPFRESPCONS, kLarguraConsumidor)},
+        {"P_NRTELECONS", a.P_NRTELECONS}};
+    const QString stCdConsumidor =
+        EmptyString(a.P_NRCPFRESPCONS) ? SoNumerosStr(a.P_NRTELECONS) : a.P_NRCPFRESPCONS;
+    bool inserindo = false;
     try {
         run(st->adqPesqIdAtu,
             {{"P_CDCLIENTE", a.P_CDCLIENTE}, {"P_CDCONSUMIDOR", a.P_CDCONSUMIDOR}});
@@ -384,12 +431,7 @@ int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
             stIdatuconsumi = QStringLiteral("I");
         st->adqPesqIdAtu.close();
 
-        const bool novo = EmptyString(a.P_CDCONSUMIDOR);
-        const bool duplicado =
-            novo && hasRow(st->adqPesqCons,
-                           {{"P_CDCLIENTE", a.P_CDCLIENTE},
-                            {"P_CDCONSUMIDOR", AjustaKvt(a.P_NRCPFRESPCONS, kLarguraConsumidor)},
-                            {"P_NRTELECONS", a.P_NRTELECONS}});
+        const bool duplicado = novo && hasRow(st->adqPesqCons, duplicata);
         if (!duplicado) {
             Statement &command = novo ? st->acmInsCons : st->acmUpdCons;
             command.close();
@@ -424,15 +466,13 @@ int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
             // Read only for the row written: a duplicate is no failure whatever its date says.
             command.bind(QStringLiteral("P_DTNASCCONS"), birthDate(a.P_DTNASCCONS));
             if (novo) {
-                const QString stCdConsumidor = EmptyString(a.P_NRCPFRESPCONS)
-                                                   ? SoNumerosStr(a.P_NRTELECONS)
-                                                   : a.P_NRCPFRESPCONS;
                 command.bind(QStringLiteral("P_CDCONSUMIDOR"),
                              AjustaKvt(stCdConsumidor, kLarguraConsumidor));
                 command.bind(QStringLiteral("P_CDIDCONSUMID"), stCdConsumidor);
             } else {
                 command.bind(QStringLiteral("P_CDCONSUMIDOR"), a.P_CDCONSUMIDOR);
             }
+            inserindo = novo;
             command.exec();
         }
     } catch (const std::exception &error) {
@@ -445,6 +485,10 @@ int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
             resultado = QStringLiteral("%1\n%2").arg(stError, sqlError(db.lastError()));
             return 1;
         }
+        if (inserindo)
+            resultado =
+                depoisDaInsercaoRecusada(*st, duplicata, a.P_CDCLIENTE,
+                                         AjustaKvt(stCdConsumidor, kLarguraConsumidor), stError);
     } else if (!db.commit()) {
         resultado = sqlError(db.lastError());
         return 1;

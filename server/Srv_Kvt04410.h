@@ -65,6 +65,9 @@ struct ConsumidorArgs
         P_IDTPVENDACONS;
 };
 int setInsereConsumidor(const ConsumidorArgs &args, QVariant &resultado);
+// The result of a new consumer's save when another terminal stored that code first, outside
+// the duplicate rule.
+QString consumidorJaCadastrado(const QString &cdConsumidor);
 
 // Address functions: the service result.
 QVariant getMunicipioIBGE(const QString &P_CDIBGE);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/HostZet.h"
 #include "server/Srv_Kvt04410.h"
 #include "toolkit/TextRules.h"
 
@@ -37,5 +38,36 @@ inline ConsumidorArgs consumidorDeCarga(int n)
     a.P_DIGITAL = QStringLiteral("D1-") + numero;
     a.P_DIGITAL2 = QStringLiteral("D2-") + numero;
     a.P_IDTPVENDACONS = QString::number(1 + n % 7);
+    return a;
+}
+
+// A terminal's new consumer n: every fourth has no CPF, so its code comes from the telephone.
+inline ConsumidorArgs consumidorDeTerminal(int n)
+{
+    ConsumidorArgs a = consumidorDeCarga(n);
+    if (n % 4 == 0)
+        a.P_NRCPFRESPCONS.clear();
+    return a;
+}
+
+// The code the save gives a new consumer.
+inline QString codigoDe(const ConsumidorArgs &a)
+{
+    const QString fonte =
+        a.P_NRCPFRESPCONS.isEmpty() ? SoNumerosStr(a.P_NRTELECONS) : a.P_NRCPFRESPCONS;
+    return QString(21 - fonte.size(), QLatin1Char('0')) + fonte;
+}
+
+// The same consumer after a terminal edited it: the columns an operator changes differ.
+inline ConsumidorArgs consumidorEditado(int n)
+{
+    ConsumidorArgs a = consumidorDeTerminal(n);
+    a.P_CDCONSUMIDOR = codigoDe(a);
+    a.P_NMCONSUMIDOR = QStringLiteral("CARGA %1 EDITADO").arg(n);
+    a.P_DSEMAILCONS = QStringLiteral("e%1@carga.br").arg(n);
+    a.P_NRTELE2CONS = QStringLiteral("(41)3%1").arg(n, 7, 10, QLatin1Char('0'));
+    a.P_DSCOMPLENDECONS = QStringLiteral("bloco ") + QString::number(n);
+    a.P_DIGITAL = QStringLiteral("E1-") + QString::number(n);
+    a.P_IDTPVENDACONS = QString::number(1 + (n + 3) % 7);
     return a;
 }
