@@ -124,4 +124,11 @@ inline constexpr char kTodosConsTail[] =
     "CF.IDPERMVENDAZET = 'S' AND CO.IDSITCONSUMI = '1' AND (CO.CDCONSUMIDOR = :P_CDCONSUMIDOR "
     "OR :P_CDCONSUMIDOR = 'T') AND (CO.CDCLIENTE = :P_CDCLIENTE OR :P_CDCLIENTE = 'T')";
 
+// The consumer list read on demand: its own statement with conditions added, ordered by the
+// consumer's key and read a window at a time.
+inline constexpr char kListaOrdem[] = " ORDER BY %1, %2";
+inline constexpr char kListaJanela[] = " LIMIT :P_LIMITE OFFSET :P_INICIO";
+inline constexpr char kListaJanelaFetch[] = " OFFSET :P_INICIO ROWS FETCH NEXT :P_LIMITE ROWS ONLY";
+inline constexpr char kListaContagem[] = "SELECT COUNT(*)";
+
 } // namespace srv
