@@ -93,6 +93,29 @@ void createSchema(QSqlDatabase &db)
         execChecked(db, statement);
 }
 
+QStringList createIndexes(QSqlDatabase &db)
+{
+    const QString tables = schemaFileName(db);
+    const QString base = tables.left(tables.lastIndexOf(QLatin1Char('.')));
+    for (const QString &statement :
+         statementsOf(readSchemaFile(base + QStringLiteral("-indexes.sql"))))
+        execChecked(db, statement);
+    // The name search's index needs an extension the server may not offer; the rest stands.
+    QStringList skipped;
+    if (db.driver()->dbmsType() == QSqlDriver::PostgreSQL) {
+        for (const QString &statement :
+             statementsOf(readSchemaFile(QStringLiteral("postgresql-search.sql")))) {
+            QSqlQuery query(db);
+            if (!query.exec(statement)) {
+                skipped.append(QStringLiteral("%1: %2").arg(
+                    statement.section(QLatin1Char('\n'), 0, 0), query.lastError().text()));
+                break;
+            }
+        }
+    }
+    return skipped;
+}
+
 void dropSchema(QSqlDatabase &db)
 {
     schemaFileName(db); // refuses a product we have no schema for
