@@ -440,6 +440,14 @@ QVariant ConsumerList::value(int row, int field) const
     return window.rows.at(index).at(field);
 }
 
+QVariant ConsumerList::fieldValue(const QString &field) const
+{
+    // A chosen or located row reads as it came; its position is counted only when asked for.
+    if (m_current == kCounted)
+        return m_currentRow.at(fieldByName(field));
+    return DataSet::fieldValue(field);
+}
+
 void ConsumerList::setFilter(const kvt::RowFilter &filter)
 {
     for (const kvt::RowFilter::Term &term : filter.terms)

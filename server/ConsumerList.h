@@ -40,6 +40,7 @@ public:
     int recNo() const override;
     void setRecNo(int row) override;
     QVariant value(int row, int field) const override;
+    QVariant fieldValue(const QString &field) const override;
 
     void setFilter(const kvt::RowFilter &filter) override;
     kvt::RowFilter filter() const override { return m_filter; }

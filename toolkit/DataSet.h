@@ -39,7 +39,8 @@ public:
     virtual QVariant value(int row, int field) const = 0;
     // Current row by field name; raises the missing-field error for an unknown name and an
     // error when there is no current row.
-    QVariant fieldValue(const QString &field) const;
+    // Virtual so a data set that knows its current row without its position can answer.
+    virtual QVariant fieldValue(const QString &field) const;
     QString asString(const QString &field) const; // NULL gives the empty text
 
     virtual void setFilter(const RowFilter &filter) = 0;
