@@ -187,14 +187,10 @@ ConsumerList::ConsumerList(const QSqlDatabase &source, const QString &statement,
                            Parameters parameters)
     : m_parameters(std::move(parameters))
 {
+    m_shared = source.connectionName();
     m_connection.name =
         QStringLiteral("adqTodosCons_%1").arg(reinterpret_cast<quintptr>(this), 0, 16);
-    {
-        QSqlDatabase db = QSqlDatabase::cloneDatabase(source, m_connection.name);
-        if (!db.open())
-            throw kvt::Exception(sqlError(db.lastError()));
-        SetADODBSession(db);
-    }
+    QSqlDatabase::cloneDatabase(source, m_connection.name);
 
     const qsizetype selectAt = topLevelIndex(statement, QLatin1String("SELECT "));
     const qsizetype fromAt = topLevelIndex(statement, QLatin1String(" FROM "));
@@ -213,7 +209,7 @@ ConsumerList::ConsumerList(const QSqlDatabase &source, const QString &statement,
     m_consumidorField = int(names.indexOf(QStringLiteral("CDCONSUMIDOR")));
     if (m_clienteField < 0 || m_consumidorField < 0)
         throw kvt::Exception(QStringLiteral("Consumer list statement without the consumer key"));
-    m_product = dbProduct(QSqlDatabase::database(m_connection.name, false));
+    m_product = dbProduct(source);
 
     // The first window also tells the columns' types.
     Window first;
@@ -222,6 +218,20 @@ ConsumerList::ConsumerList(const QSqlDatabase &source, const QString &statement,
 }
 
 ConsumerList::~ConsumerList() = default;
+
+QSqlDatabase ConsumerList::database() const
+{
+    QSqlDatabase shared = QSqlDatabase::database(m_shared, false);
+    if (shared.isOpen())
+        return shared;
+    QSqlDatabase own = QSqlDatabase::database(m_connection.name, false);
+    if (!own.isOpen()) {
+        if (!own.open())
+            throw kvt::Exception(sqlError(own.lastError()));
+        SetADODBSession(own);
+    }
+    return own;
+}
 
 QString ConsumerList::name() const
 {
@@ -232,9 +242,7 @@ QList<QVariantList> ConsumerList::select(const QString &columns, const Where &wh
                                          const QList<kvt::FieldDef> &fields, int offset, int limit,
                                          bool ordered) const
 {
-    const QSqlDatabase db = QSqlDatabase::database(m_connection.name, false);
-    if (!db.isOpen())
-        throw kvt::Exception(QStringLiteral("O módulo de dados não está conectado."));
+    const QSqlDatabase db = database();
     const bool fetchClause = m_product == DbProduct::SqlServer || m_product == DbProduct::Oracle;
     QString text = QStringLiteral("SELECT ") + columns + m_from + where.text;
     // A look-up needs no order, and asking for one would lead the planner past the index that
@@ -279,9 +287,7 @@ QList<QVariantList> ConsumerList::select(const QString &columns, const Where &wh
 
 int ConsumerList::count(const Where &where) const
 {
-    const QSqlDatabase db = QSqlDatabase::database(m_connection.name, false);
-    if (!db.isOpen())
-        throw kvt::Exception(QStringLiteral("O módulo de dados não está conectado."));
+    const QSqlDatabase db = database();
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(QString::fromLatin1(srv::kListaContagem) + m_from + where.text))

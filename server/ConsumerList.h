@@ -24,9 +24,10 @@ class ConsumerList : public kvt::DataSet, public kvt::RowSearch
 public:
     using Parameters = QList<std::pair<QString, QVariant>>;
 
-    // Opens a connection of its own like `source`, so the list outlives the data module as the
-    // screen's copy did, and reads the first window; raises kvt::Exception with the driver's text
-    // when either fails.
+    // Reads through the data module's connection `source` and the first window at once; raises
+    // kvt::Exception with the driver's text when the statement cannot run. Should the data
+    // module go while the screen still holds the list, it opens a connection of its own like
+    // that one, as the screen's copy would have stayed readable.
     ConsumerList(const QSqlDatabase &source, const QString &statement, Parameters parameters);
     ~ConsumerList() override;
     ConsumerList(const ConsumerList &) = delete;
@@ -73,12 +74,16 @@ private:
     const Window &windowAt(int row) const;
     int positionOf(const QVariantList &row) const;
 
-    // Closed and removed when the list goes, whatever the constructor got to.
+    // A copy of the data module's connection, opened only once that one is gone; closed and
+    // removed when the list goes, whatever the constructor got to.
     struct Connection
     {
         QString name;
         ~Connection();
     };
+    QSqlDatabase database() const;
+
+    QString m_shared; // the data module's connection
     Connection m_connection;
     DbProduct m_product = DbProduct::Other;
     Parameters m_parameters;
