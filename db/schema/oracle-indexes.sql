@@ -2,8 +2,9 @@
 -- without them, only slower: each one answers a check or the search from the index instead of
 -- reading every consumer of the branch. Created after the rows are loaded.
 
--- The identity-number duplicate check: a client's consumer by RG.
-CREATE INDEX IX_CONSUMIDOR_RG ON CONSUMIDOR (CDCLIENTE, NRRGCONSUMID);
+-- The identity-number duplicate check: a client's consumer by RG. The RG leads, so that no
+-- index but the key starts with the client and tempts a planner away from the key order.
+CREATE INDEX IX_CONSUMIDOR_RG ON CONSUMIDOR (NRRGCONSUMID, CDCLIENTE);
 
 -- The CPF duplicate check (client and CPF) and the search by the first digits of a CPF.
 CREATE INDEX IX_CONSUMIDOR_CPF ON CONSUMIDOR (NRCPFRESPCON, CDCLIENTE);
