@@ -137,6 +137,17 @@ void TstConsumerList::rowsInWindows()
         lists.banco->setRecNo(row);
         QCOMPARE(lists.banco->recNo(), row);
     }
+    // The search's windows continue each other through the key, neither skipping nor repeating.
+    QStringList windows;
+    kvt::RowSearch *search = lists.banco->rowSearch();
+    for (auto window = search->searchRows({}, {}, 7); !window.isEmpty();
+         window = search->searchRows({}, window.last(), 7)) {
+        for (const QVariantList &row : window)
+            windows.append(row.at(0).toString() + QLatin1Char('|') + row.at(1).toString() +
+                           QLatin1Char('|') + row.at(2).toString());
+    }
+    QCOMPARE(windows, banco);
+
     for (const auto &list : {lists.banco, lists.memoria}) {
         QVERIFY_THROWS_EXCEPTION(kvt::EDatabaseError, list->value(list->recordCount(), 0));
         list->setRecNo(list->recordCount() + 10);
