@@ -21,6 +21,10 @@ namespace {
 constexpr int kWindow = 64;
 // Digits from which a telephone or CPF prefix is looked up in the indexes.
 constexpr int kIndexedPrefix = 5;
+// Names holding a trigram from which reading in key order finds a window sooner than the index.
+constexpr int kCommonTrigram = 2000;
+// Accented spellings of one trigram asked of the index at most.
+constexpr int kMaxSpellings = 64;
 
 // Position of `word` outside brackets, or -1.
 qsizetype topLevelIndex(const QString &text, QLatin1String word, qsizetype from = 0)
@@ -114,6 +118,46 @@ QString pastPrefix(QString digits)
         return {};
     digits.back() = QChar(digits.back().unicode() + 1);
     return digits;
+}
+
+// The index's query for the typed text: every spelling, in lower case (the index folds case
+// itself), of its trigram with the fewest; empty when the text is shorter or too accentable.
+QString trigramQuery(const QString &folded)
+{
+    const auto spellings = [](QChar c) {
+        QString forms;
+        for (const QChar v : kvt::text::foldVariants(c)) {
+            if (!forms.contains(v.toLower()))
+                forms += v.toLower();
+        }
+        return forms;
+    };
+    qsizetype best = -1;
+    qint64 fewest = 0;
+    for (qsizetype i = 0; i + 3 <= folded.size(); ++i) {
+        qint64 n = 1;
+        for (qsizetype j = 0; j < 3; ++j)
+            n *= spellings(folded.at(i + j)).size();
+        if (best < 0 || n < fewest) {
+            best = i;
+            fewest = n;
+        }
+    }
+    if (best < 0 || fewest > kMaxSpellings)
+        return {};
+    QStringList phrases{QString()};
+    for (qsizetype j = 0; j < 3; ++j) {
+        QStringList longer;
+        for (const QString &phrase : std::as_const(phrases)) {
+            for (const QChar c : spellings(folded.at(best + j)))
+                longer.append(phrase + c);
+        }
+        phrases = longer;
+    }
+    for (QString &phrase : phrases)
+        phrase = QLatin1Char('"') + phrase.replace(QLatin1Char('"'), QLatin1String("\"\"")) +
+                 QLatin1Char('"');
+    return phrases.join(QStringLiteral(" OR "));
 }
 
 bool hasLetter(const QString &text)
@@ -210,6 +254,8 @@ ConsumerList::ConsumerList(const QSqlDatabase &source, const QString &statement,
     if (m_clienteField < 0 || m_consumidorField < 0)
         throw kvt::Exception(QStringLiteral("Consumer list statement without the consumer key"));
     m_product = dbProduct(source);
+    if (m_product == DbProduct::SQLite)
+        m_nameIndex = scalar(srv::kNomeIndiceExiste, {}) > 0;
 
     // The first window also tells the columns' types.
     Window first;
@@ -303,6 +349,21 @@ int ConsumerList::count(const Where &where) const
     return result;
 }
 
+int ConsumerList::scalar(const char *statement, const Parameters &parameters) const
+{
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (!query.prepare(QString::fromLatin1(statement)))
+        throw kvt::Exception(sqlError(query.lastError()));
+    for (const auto &[name, value] : parameters)
+        query.bindValue(QLatin1Char(':') + name, value);
+    if (!query.exec() || !query.next())
+        throw kvt::Exception(sqlError(query.lastError()));
+    const int result = query.value(0).toInt();
+    query.finish();
+    return result;
+}
+
 void ConsumerList::addFilter(Where &where) const
 {
     if (!m_filtered || m_filter.isEmpty())
@@ -349,10 +410,20 @@ void ConsumerList::addSearch(Where &where, const QString &text) const
     }
     const QString name = m_expressions.at(fieldByName(QStringLiteral("NMCONSUMIDOR")));
     switch (m_product) {
-    case DbProduct::SQLite:
+    case DbProduct::SQLite: {
+        // A rare trigram is found in the index; a common one, reading in key order.
+        const QString trigrams = m_nameIndex ? trigramQuery(folded) : QString();
+        if (!trigrams.isEmpty() &&
+            scalar(srv::kNomeTrigramaConta, {{QStringLiteral("P_NOME"), trigrams},
+                                             {QStringLiteral("P_LIMITE"), kCommonTrigram}}) <
+                kCommonTrigram) {
+            where.add(QString::fromLatin1(srv::kNomeTrigrama)
+                          .arg(name.section(QLatin1Char('.'), 0, 0), where.bind(trigrams)));
+        }
         where.add(name + QStringLiteral(" GLOB ") +
                   where.bind(patternOf(folded, PatternKind::Glob)));
         break;
+    }
     case DbProduct::PostgreSQL:
         where.add(name + QStringLiteral(" ~ ") + where.bind(patternOf(folded, PatternKind::Regex)));
         break;

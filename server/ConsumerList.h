@@ -71,6 +71,7 @@ private:
                                const QList<kvt::FieldDef> &fields, int offset, int limit,
                                bool ordered = true) const;
     int count(const Where &where) const;
+    int scalar(const char *statement, const Parameters &parameters) const;
     const Window &windowAt(int row) const;
     int positionOf(const QVariantList &row) const;
 
@@ -92,6 +93,7 @@ private:
     QStringList m_expressions; // one per field: what a condition on that column compares
     QList<kvt::FieldDef> m_fields;
     int m_clienteField = -1;
+    bool m_nameIndex = false; // SQLite's trigram index of the names is there
     int m_consumidorField = -1;
 
     kvt::RowFilter m_filter;

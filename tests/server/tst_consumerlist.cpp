@@ -1,5 +1,6 @@
 #include "ServerTestBackend.h"
 
+#include "db/Schema.h"
 #include "toolkit/DataSet.h"
 #include "toolkit/Exceptions.h"
 
@@ -346,6 +347,14 @@ void TstConsumerList::search()
     QVERIFY(!lists.memoria->rowSearch());
     const int nome = lists.banco->fieldByName(QStringLiteral("NMCONSUMIDOR"));
     QCOMPARE(sorted(names(search->searchRows(texto, {}, 100), nome)), nomes);
+    {
+        // The same answers through a site's search indexes, where the product has them.
+        QSqlDatabase db = fixture();
+        kvt::db::createIndexes(db);
+        const Lists indexed = open();
+        QCOMPARE(sorted(names(indexed.banco->rowSearch()->searchRows(texto, {}, 100), nome)),
+                 nomes);
+    }
 
     // The search keeps to the filter, and choosing makes the row current.
     kvt::RowFilter filtro;
@@ -369,6 +378,9 @@ void TstConsumerList::search()
 
 void TstConsumerList::consumerAddedAfterOpening()
 {
+    // With the indexes, whose triggers must keep the name search up with the new consumer.
+    QSqlDatabase db = fixture();
+    kvt::db::createIndexes(db);
     const Lists lists = open();
     const int before = lists.banco->recordCount();
     addConsumer(QStringLiteral("1"), ajusta21(QStringLiteral("99")), QStringLiteral("Novo Depois"),
