@@ -16,10 +16,19 @@ namespace {
 // Every table the schema files create; dropped in reverse so a later table never outlives an
 // earlier one it may depend on.
 const QStringList kTables = {
-    QStringLiteral("PAIS"),     QStringLiteral("ESTADO"),      QStringLiteral("MUNICIPIO"),
-    QStringLiteral("BAIRRO"),   QStringLiteral("CEP"),         QStringLiteral("FILIALCEP"),
-    QStringLiteral("ENDEFILI"), QStringLiteral("CLIENFILIAL"), QStringLiteral("CLIENTE"),
-    QStringLiteral("FILIAL"),   QStringLiteral("TIPOCONSCLI"), QStringLiteral("CONSUMIDOR"),
+    QStringLiteral("PAIS"),
+    QStringLiteral("ESTADO"),
+    QStringLiteral("MUNICIPIO"),
+    QStringLiteral("BAIRRO"),
+    QStringLiteral("CEP"),
+    QStringLiteral("FILIALCEP"),
+    QStringLiteral("ENDEFILI"),
+    QStringLiteral("CLIENFILIAL"),
+    QStringLiteral("CLIENTE"),
+    QStringLiteral("FILIAL"),
+    QStringLiteral("TIPOCONSCLI"),
+    QStringLiteral("CONSUMIDOR"),
+    QStringLiteral("CONSUMIDOR_NOME"),
 };
 
 QString schemaFileName(const QSqlDatabase &db)
@@ -75,6 +84,26 @@ QStringList statementsOf(const QString &script)
     return statements;
 }
 
+// For scripts whose statements hold semicolons of their own (trigger bodies): statements are
+// separated by blank lines instead.
+QStringList paragraphsOf(const QString &script)
+{
+    QStringList lines;
+    const QStringList all = script.split(QLatin1Char('\n'));
+    for (const QString &line : all) {
+        if (!line.trimmed().startsWith(QLatin1String("--")))
+            lines.append(line);
+    }
+    QStringList statements;
+    const QStringList chunks = lines.join(QLatin1Char('\n')).split(QStringLiteral("\n\n"));
+    for (const QString &chunk : chunks) {
+        const QString statement = chunk.trimmed();
+        if (!statement.isEmpty())
+            statements.append(statement);
+    }
+    return statements;
+}
+
 void execChecked(QSqlDatabase &db, const QString &statement)
 {
     QSqlQuery query(db);
@@ -91,6 +120,32 @@ void createSchema(QSqlDatabase &db)
     const QStringList statements = statementsOf(readSchemaFile(schemaFileName(db)));
     for (const QString &statement : statements)
         execChecked(db, statement);
+}
+
+QStringList createIndexes(QSqlDatabase &db)
+{
+    const QString tables = schemaFileName(db);
+    const QString base = tables.left(tables.lastIndexOf(QLatin1Char('.')));
+    for (const QString &statement :
+         statementsOf(readSchemaFile(base + QStringLiteral("-indexes.sql"))))
+        execChecked(db, statement);
+    // The name search's index needs what the server may not offer (an extension, FTS5); the
+    // rest stands.
+    QStringList skipped;
+    const QSqlDriver::DbmsType type = db.driver()->dbmsType();
+    if (type == QSqlDriver::PostgreSQL || type == QSqlDriver::SQLite) {
+        const QString script = readSchemaFile(base + QStringLiteral("-search.sql"));
+        for (const QString &statement :
+             type == QSqlDriver::SQLite ? paragraphsOf(script) : statementsOf(script)) {
+            QSqlQuery query(db);
+            if (!query.exec(statement)) {
+                skipped.append(QStringLiteral("%1: %2").arg(
+                    statement.section(QLatin1Char('\n'), 0, 0), query.lastError().text()));
+                break;
+            }
+        }
+    }
+    return skipped;
 }
 
 void dropSchema(QSqlDatabase &db)

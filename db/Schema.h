@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 class QSqlDatabase;
 
 namespace kvt::db {
@@ -7,6 +9,11 @@ namespace kvt::db {
 // Creates the tables of the consumer registration on an open connection, in the dialect of the
 // product the connection reaches. Raises kvt::Exception naming the failing statement.
 void createSchema(QSqlDatabase &db);
+
+// Creates the recommended indexes (db/schema/*-indexes.sql); best after the rows are loaded.
+// Raises kvt::Exception naming a failing statement; the optional ones that failed (the name
+// search's, on a server without its extension) come back as texts.
+QStringList createIndexes(QSqlDatabase &db);
 
 // Drops those tables where they exist; other tables of the database are left alone.
 void dropSchema(QSqlDatabase &db);

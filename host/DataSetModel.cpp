@@ -1,6 +1,7 @@
 #include "DataSetModel.h"
 
 #include "toolkit/DataSet.h"
+#include "toolkit/TextRules.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -9,69 +10,12 @@
 
 namespace {
 
-// Latin-1 folded to lower case without accents; the system's text is single-byte, so this
-// covers nearly every character that reaches a list.
-std::array<char16_t, 256> makeLatin1Fold()
-{
-    std::array<char16_t, 256> t{};
-    for (int i = 0; i < 256; ++i)
-        t[static_cast<size_t>(i)] = static_cast<char16_t>(i);
-    for (int c = 'A'; c <= 'Z'; ++c)
-        t[static_cast<size_t>(c)] = static_cast<char16_t>(c + 32);
-    const auto set = [&t](int from, int to, char16_t folded) {
-        for (int c = from; c <= to; ++c)
-            t[static_cast<size_t>(c)] = folded;
-    };
-    set(0xC0, 0xC5, u'a');
-    set(0xE0, 0xE5, u'a');
-    set(0xC7, 0xC7, u'c');
-    set(0xE7, 0xE7, u'c');
-    set(0xC8, 0xCB, u'e');
-    set(0xE8, 0xEB, u'e');
-    set(0xCC, 0xCF, u'i');
-    set(0xEC, 0xEF, u'i');
-    set(0xD0, 0xD0, u'd');
-    set(0xF0, 0xF0, u'd');
-    set(0xD1, 0xD1, u'n');
-    set(0xF1, 0xF1, u'n');
-    set(0xD2, 0xD6, u'o');
-    set(0xF2, 0xF6, u'o');
-    set(0xD8, 0xD8, u'o');
-    set(0xF8, 0xF8, u'o');
-    set(0xD9, 0xDC, u'u');
-    set(0xF9, 0xFC, u'u');
-    set(0xDD, 0xDD, u'y');
-    set(0xFD, 0xFD, u'y');
-    set(0xFF, 0xFF, u'y');
-    set(0xC6, 0xC6, u'\u00E6');
-    set(0xDE, 0xDE, u'\u00FE');
-    return t;
-}
-
-const std::array<char16_t, 256> &latin1Fold()
-{
-    static const std::array<char16_t, 256> table = makeLatin1Fold();
-    return table;
-}
-
-char16_t foldChar(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u < 256)
-        return latin1Fold()[u];
-    // Beyond Latin-1 (the few extra letters of Windows-1252): drop the accent, then the case.
-    const QString decomposed = c.decomposition();
-    if (!decomposed.isEmpty() && decomposed.at(0).unicode() < 128)
-        return latin1Fold()[decomposed.at(0).unicode()];
-    return c.toLower().unicode();
-}
-
 void foldInto(QStringView text, QString &out)
 {
     out.resize(text.size());
     QChar *dst = out.data();
     for (qsizetype i = 0; i < text.size(); ++i)
-        dst[i] = QChar(foldChar(text[i]));
+        dst[i] = QChar(kvt::text::foldChar(text[i]));
 }
 
 // Whether the folded text holds the (already folded) needle. Folds as it compares, so a
@@ -81,10 +25,10 @@ bool containsFolded(QStringView text, QStringView needle)
     const qsizetype n = needle.size();
     const char16_t first = needle[0].unicode();
     for (qsizetype i = 0; i + n <= text.size(); ++i) {
-        if (foldChar(text[i]) != first)
+        if (kvt::text::foldChar(text[i]) != first)
             continue;
         qsizetype j = 1;
-        while (j < n && foldChar(text[i + j]) == needle[j].unicode())
+        while (j < n && kvt::text::foldChar(text[i + j]) == needle[j].unicode())
             ++j;
         if (j == n)
             return true;
@@ -120,8 +64,13 @@ QString foldForSearch(const QString &text)
     return out;
 }
 
-DataSetModel::DataSetModel(const kvt::DataSet &dataSet, QObject *parent)
-    : QAbstractTableModel(parent), m_dataSet(dataSet)
+namespace {
+// Rows the dialog reads at a time from a data set that narrows itself: a few screens' worth.
+constexpr int kFetchWindow = 100;
+} // namespace
+
+DataSetModel::DataSetModel(kvt::DataSet &dataSet, QObject *parent)
+    : QAbstractTableModel(parent), m_dataSet(dataSet), m_rowSearch(dataSet.rowSearch())
 {
     const QList<kvt::FieldDef> &fields = dataSet.fields();
     for (int i = 0; i < fields.size(); ++i) {
@@ -131,12 +80,50 @@ DataSetModel::DataSetModel(const kvt::DataSet &dataSet, QObject *parent)
         if (isTextField(fields.at(i).type))
             m_textColumns.push_back(i);
     }
+    if (m_rowSearch) {
+        m_fetched = nextWindow();
+        m_more = m_fetched.size() == kFetchWindow;
+    }
+}
+
+QList<QVariantList> DataSetModel::nextWindow() const
+{
+    return m_rowSearch->searchRows(
+        m_search, m_fetched.isEmpty() ? QVariantList() : m_fetched.back(), kFetchWindow);
+}
+
+bool DataSetModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_more;
+}
+
+void DataSetModel::fetchMore(const QModelIndex &parent)
+{
+    if (parent.isValid() || !m_more)
+        return;
+    const QList<QVariantList> rows = nextWindow();
+    m_more = rows.size() == kFetchWindow;
+    if (rows.isEmpty())
+        return;
+    beginInsertRows({}, int(m_fetched.size()), int(m_fetched.size() + rows.size() - 1));
+    m_fetched += rows;
+    endInsertRows();
+}
+
+void DataSetModel::choose(int row)
+{
+    if (m_rowSearch)
+        m_rowSearch->choose(m_fetched.at(row));
+    else
+        m_dataSet.setRecNo(sourceRow(row));
 }
 
 int DataSetModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.isValid())
         return 0;
+    if (m_rowSearch)
+        return int(m_fetched.size());
     return m_steps.empty() ? m_dataSet.recordCount() : static_cast<int>(m_steps.back().rows.size());
 }
 
@@ -153,6 +140,8 @@ QVariant DataSetModel::data(const QModelIndex &index, int role) const
     const kvt::FieldType type = m_dataSet.fields().at(field).type;
     switch (role) {
     case Qt::DisplayRole:
+        if (m_rowSearch)
+            return displayText(m_fetched.at(index.row()).at(field), type);
         return displayText(m_dataSet.value(sourceRow(index.row()), field), type);
     case Qt::TextAlignmentRole:
         if (type == kvt::FieldType::Integer || type == kvt::FieldType::Float)
@@ -207,6 +196,13 @@ void DataSetModel::setSearchText(const QString &text)
         return;
     beginResetModel();
     m_needle = needle;
+    if (m_rowSearch) {
+        m_fetched.clear();
+        m_fetched = nextWindow();
+        m_more = m_fetched.size() == kFetchWindow;
+        endResetModel();
+        return;
+    }
     // Rows lacking a shorter text cannot hold a longer text containing it: keep the longest
     // step the new text contains and search only its rows.
     while (!m_steps.empty() && !needle.contains(m_steps.back().needle))

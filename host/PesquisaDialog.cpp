@@ -123,8 +123,9 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
     setFixedSize(760, 560);
     m_search->setFocus();
 
-    // Open on the data set's current row, so the operator sees where the table stands.
-    const int current = tabela.recNo();
+    // Open on the data set's current row, so the operator sees where the table stands; a list
+    // read in windows opens on its first, as finding the current one would mean counting.
+    const int current = m_model->searchesItself() ? 0 : tabela.recNo();
     selectRow(current >= 0 && current < m_model->rowCount() ? current : 0);
 }
 
@@ -180,7 +181,7 @@ void PesquisaDialog::choose(int row)
 {
     if (row < 0 || row >= m_model->rowCount())
         return;
-    m_tabela.setRecNo(m_model->sourceRow(row));
+    m_model->choose(row);
     accept();
 }
 

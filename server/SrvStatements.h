@@ -127,4 +127,20 @@ inline constexpr char kTodosConsTail[] =
     "CF.IDPERMVENDAZET = 'S' AND CO.IDSITCONSUMI = '1' AND (CO.CDCONSUMIDOR = :P_CDCONSUMIDOR "
     "OR :P_CDCONSUMIDOR = 'T') AND (CO.CDCLIENTE = :P_CDCLIENTE OR :P_CDCLIENTE = 'T')";
 
+// The consumer list read on demand: its own statement with conditions added, ordered by the
+// consumer's key and read a window at a time.
+inline constexpr char kListaOrdem[] = " ORDER BY %1, %2";
+inline constexpr char kListaJanela[] = " LIMIT :P_LIMITE OFFSET :P_INICIO";
+inline constexpr char kListaJanelaFetch[] = " OFFSET :P_INICIO ROWS FETCH NEXT :P_LIMITE ROWS ONLY";
+inline constexpr char kListaContagem[] = "SELECT COUNT(*)";
+// SQLite's trigram index of the names (db/schema/sqlite-search.sql), where the site made it:
+// whether it is there, how many names hold a trigram (up to a bound), and the condition.
+inline constexpr char kNomeIndiceExiste[] =
+    "SELECT COUNT(*) FROM sqlite_master WHERE name = 'CONSUMIDOR_NOME'";
+inline constexpr char kNomeTrigramaConta[] =
+    "SELECT COUNT(*) FROM (SELECT 1 FROM CONSUMIDOR_NOME WHERE CONSUMIDOR_NOME MATCH :P_NOME "
+    "LIMIT :P_LIMITE)";
+inline constexpr char kNomeTrigrama[] =
+    "%1.rowid IN (SELECT rowid FROM CONSUMIDOR_NOME WHERE CONSUMIDOR_NOME MATCH %2)";
+
 } // namespace srv

@@ -1,6 +1,7 @@
 #include "server/Srv_Kvt04410.h"
 
 #include "server/ConnectionString.h"
+#include "server/ConsumerList.h"
 #include "server/ResultPacket.h"
 #include "server/SrvStatements.h"
 #include "server/TrdmInsereConsumidorPrivate.h"
@@ -25,6 +26,8 @@ TrdmInsereConsumidor *rdmInsereConsumidor = nullptr;
 namespace {
 
 constexpr int kLarguraConsumidor = 21;
+
+ListaConsumidores listaConsumidores = ListaConsumidores::Banco;
 
 QString todosConsText(DbProduct product)
 {
@@ -131,27 +134,6 @@ QVariant birthDate(const QString &text)
     if (!date.isValid())
         throw kvt::Exception(QStringLiteral("Data de nascimento inválida: %1").arg(text));
     return date;
-}
-
-// What an operator searches the consumer list by, under readable headings; the other columns
-// stay out of the list dialog.
-QList<kvt::FieldDef> consumerListFields(QList<kvt::FieldDef> fields)
-{
-    static const std::pair<const char *, const char *> shown[] = {
-        {"NMCONSUMIDOR", "Nome"},     {"NRTELECONS", "Telefone"}, {"NRTELE2CONS", "Comercial"},
-        {"NRCELULARCONS", "Celular"}, {"NRCPFRESPCON", "CPF"},    {"DSENDECONS", "Endereço"},
-        {"NRENDECONS", "Número"},     {"NMBAIRRO", "Bairro"},     {"NMMUNICIPIO", "Município"},
-    };
-    for (kvt::FieldDef &field : fields) {
-        field.hidden = true;
-        for (const auto &[name, label] : shown) {
-            if (kvt::text::equalIgnoringAsciiCase(field.name, QString::fromLatin1(name))) {
-                field.hidden = false;
-                field.label = QString::fromUtf8(label);
-            }
-        }
-    }
-    return fields;
 }
 
 QString tipoVenda(const QString &text)
@@ -559,6 +541,36 @@ bool vdConsPorTelExiste(const QString &P_CDCLIENTE, const QString &P_CDCONSUMIDO
     });
 }
 
+void setListaConsumidores(ListaConsumidores lista)
+{
+    listaConsumidores = lista;
+}
+
+namespace {
+
+std::shared_ptr<kvt::DataSet> copiaTodosCons(Statement &statement,
+                                             const ConsumerList::Parameters &parameters)
+{
+    statement.close();
+    statement.prepare();
+    for (const auto &[name, value] : parameters)
+        statement.bind(name, value);
+    statement.exec();
+    QSqlQuery &query = statement.query();
+    const QList<kvt::FieldDef> fields = consumerListFields(resultFields(query.record()));
+    auto list = std::make_shared<kvt::MemTable>(QStringLiteral("adqTodosCons"), fields);
+    list->createDataSet();
+    QVariantList row;
+    while (query.next()) {
+        resultRow(query, fields, row);
+        list->appendRecord(row);
+    }
+    statement.close();
+    return list;
+}
+
+} // namespace
+
 std::shared_ptr<kvt::DataSet> GetTodosCons(const QString &P_CDFILIAL, const QString &P_CDCONSUMIDOR,
                                            const QString &P_CDCLIENTE)
 {
@@ -568,20 +580,15 @@ std::shared_ptr<kvt::DataSet> GetTodosCons(const QString &P_CDFILIAL, const QStr
     d.todosCons.reset();
     try {
         Statement &statement = statements().adqTodosCons;
-        run(statement, {{"P_CDFILIAL", P_CDFILIAL},
-                        {"P_CDCONSUMIDOR", P_CDCONSUMIDOR},
-                        {"P_CDCLIENTE", P_CDCLIENTE}});
-        QSqlQuery &query = statement.query();
-        const QList<kvt::FieldDef> fields = consumerListFields(resultFields(query.record()));
-        auto list = std::make_shared<kvt::MemTable>(QStringLiteral("adqTodosCons"), fields);
-        list->createDataSet();
-        QVariantList row;
-        while (query.next()) {
-            resultRow(query, fields, row);
-            list->appendRecord(row);
-        }
-        statement.close();
-        d.todosCons = std::move(list);
+        const ConsumerList::Parameters parameters = {
+            {QStringLiteral("P_CDFILIAL"), P_CDFILIAL},
+            {QStringLiteral("P_CDCONSUMIDOR"), P_CDCONSUMIDOR},
+            {QStringLiteral("P_CDCLIENTE"), P_CDCLIENTE}};
+        if (listaConsumidores == ListaConsumidores::Memoria)
+            d.todosCons = copiaTodosCons(statement, parameters);
+        else
+            d.todosCons =
+                std::make_shared<ConsumerList>(d.database(), statement.text(), parameters);
     } catch (const std::exception &) {
         // Swallowed: nullptr tells the screen there is no list.
         return nullptr;

@@ -80,6 +80,11 @@ QVariant getBairroViaCEP(const QString &P_SGESTADO, const QString &P_NMMUNICIPIO
 bool vdConsPorTelExiste(const QString &P_CDCLIENTE, const QString &P_CDCONSUMIDOR,
                         const QString &P_NRTELECONS);
 
+// How GetTodosCons hands the list over: read from the database as it is asked (the default), or
+// copied whole into memory, the reference the tests and benchmarks hold the first against.
+enum class ListaConsumidores { Banco, Memoria };
+void setListaConsumidores(ListaConsumidores lista);
+
 // The branch's active consumers, shared by the data module and the caller, so a second load
 // never frees the list a screen still holds; nullptr when the list could not be opened (the
 // error is not reported: the screen then works without a list).

@@ -11,7 +11,7 @@
 #include <optional>
 
 namespace kvt {
-class MemTable;
+class DataSet;
 }
 
 // One statement object: prepared on first use and again after a failure, so a dropped
@@ -29,6 +29,7 @@ public:
     // Raises kvt::Exception with the driver's text.
     void exec();
     QSqlQuery &query() { return m_query; }
+    const QString &text() const { return m_text; }
 
 private:
     QSqlQuery m_query;
@@ -49,7 +50,7 @@ struct TrdmInsereConsumidor::Private
             adqEstadoViaCEP, adqMunicipioViaCEP, adqBairroViaCEP, adqExisteConsumidor, adqTodosCons;
     };
     std::optional<Statements> statements;
-    std::shared_ptr<kvt::MemTable> todosCons;
+    std::shared_ptr<kvt::DataSet> todosCons;
 
     QSqlDatabase database() const { return QSqlDatabase::database(connectionName, false); }
     // The statements of an open connection; raises kvt::Exception when it is not connected.

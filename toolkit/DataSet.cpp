@@ -26,6 +26,7 @@ int indexOfField(const QList<FieldDef> &fields, const QString &name)
 }
 
 DataSet::~DataSet() = default;
+RowSearch::~RowSearch() = default;
 
 int DataSet::fieldIndex(const QString &field) const
 {

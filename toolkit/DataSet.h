@@ -10,6 +10,8 @@
 
 namespace kvt {
 
+class RowSearch;
+
 // What the screen and the list dialog need of a table: the in-memory table implements it, and
 // a database-backed consumer list can implement it too without the screen noticing.
 // Row numbers are positions among the rows the filter lets through (all rows when unfiltered).
@@ -37,7 +39,8 @@ public:
     virtual QVariant value(int row, int field) const = 0;
     // Current row by field name; raises the missing-field error for an unknown name and an
     // error when there is no current row.
-    QVariant fieldValue(const QString &field) const;
+    // Virtual so a data set that knows its current row without its position can answer.
+    virtual QVariant fieldValue(const QString &field) const;
     QString asString(const QString &field) const; // NULL gives the empty text
 
     virtual void setFilter(const RowFilter &filter) = 0;
@@ -54,8 +57,28 @@ public:
     virtual QList<QVariantList> lookupRows(const QStringList &fields, const QVariantList &values,
                                            const QStringList &result, int limit) const = 0;
 
+    // The list dialog's narrowing answered by the data set itself; nullptr when the dialog must
+    // scan the rows.
+    virtual RowSearch *rowSearch() { return nullptr; }
+
 protected:
     bool m_eof = true; // set by next() past the last row, cleared by first()/setRecNo()
+};
+
+// A data set too large to count or scan answers the list dialog in windows, in its own order,
+// narrowed by the text typed; the dialog asks for the next window as it scrolls.
+class KVT_TOOLKIT_EXPORT RowSearch
+{
+public:
+    virtual ~RowSearch();
+
+    // Up to `count` rows (values of every field) that hold `text`, following `after` (the last
+    // row of the previous window; empty for the first). An empty text narrows nothing; the row
+    // filter applies as everywhere else.
+    virtual QList<QVariantList> searchRows(const QString &text, const QVariantList &after,
+                                           int count) const = 0;
+    // Makes a row searchRows gave the data set's current row.
+    virtual void choose(const QVariantList &row) = 0;
 };
 
 } // namespace kvt

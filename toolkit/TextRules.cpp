@@ -174,4 +174,94 @@ bool cpfValid(QStringView cpf)
     return cpfCheckDigits(cpf.first(9)) == cpf.sliced(9);
 }
 
+namespace {
+
+// Latin-1 folded to lower case without accents; the system's text is single-byte, so this
+// covers nearly every character that reaches a list.
+std::array<char16_t, 256> makeLatin1Fold()
+{
+    std::array<char16_t, 256> t{};
+    for (int i = 0; i < 256; ++i)
+        t[static_cast<size_t>(i)] = static_cast<char16_t>(i);
+    for (int c = 'A'; c <= 'Z'; ++c)
+        t[static_cast<size_t>(c)] = static_cast<char16_t>(c + 32);
+    const auto set = [&t](int from, int to, char16_t folded) {
+        for (int c = from; c <= to; ++c)
+            t[static_cast<size_t>(c)] = folded;
+    };
+    set(0xC0, 0xC5, u'a');
+    set(0xE0, 0xE5, u'a');
+    set(0xC7, 0xC7, u'c');
+    set(0xE7, 0xE7, u'c');
+    set(0xC8, 0xCB, u'e');
+    set(0xE8, 0xEB, u'e');
+    set(0xCC, 0xCF, u'i');
+    set(0xEC, 0xEF, u'i');
+    set(0xD0, 0xD0, u'd');
+    set(0xF0, 0xF0, u'd');
+    set(0xD1, 0xD1, u'n');
+    set(0xF1, 0xF1, u'n');
+    set(0xD2, 0xD6, u'o');
+    set(0xF2, 0xF6, u'o');
+    set(0xD8, 0xD8, u'o');
+    set(0xF8, 0xF8, u'o');
+    set(0xD9, 0xDC, u'u');
+    set(0xF9, 0xFC, u'u');
+    set(0xDD, 0xDD, u'y');
+    set(0xFD, 0xFD, u'y');
+    set(0xFF, 0xFF, u'y');
+    set(0xC6, 0xC6, u'\u00E6');
+    set(0xDE, 0xDE, u'\u00FE');
+    return t;
+}
+
+const std::array<char16_t, 256> &latin1Fold()
+{
+    static const std::array<char16_t, 256> table = makeLatin1Fold();
+    return table;
+}
+
+char16_t foldCharImpl(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 256)
+        return latin1Fold()[u];
+    // Beyond Latin-1 (the few extra letters of Windows-1252): drop the accent, then the case.
+    const QString decomposed = c.decomposition();
+    if (!decomposed.isEmpty() && decomposed.at(0).unicode() < 128)
+        return latin1Fold()[decomposed.at(0).unicode()];
+    return c.toLower().unicode();
+}
+
+} // namespace
+
+char16_t foldChar(QChar c)
+{
+    return foldCharImpl(c);
+}
+
+QString foldForSearch(QStringView text)
+{
+    QString out(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        out[i] = QChar(foldChar(text[i]));
+    return out;
+}
+
+QString foldVariants(QChar folded)
+{
+    // Windows-1252 holds every character a stored name can have, so its 256 codes are all the
+    // characters that can fold to this one.
+    QString variants;
+    for (int byte = 0; byte < 256; ++byte) {
+        const char ch = char(byte);
+        const QString c = decode1252(QByteArrayView(&ch, 1));
+        if (!c.isEmpty() && foldChar(c.at(0)) == folded.unicode() && !variants.contains(c.at(0)))
+            variants.append(c.at(0));
+    }
+    if (!variants.contains(folded))
+        variants.prepend(folded);
+    return variants;
+}
+
 } // namespace kvt::text

@@ -48,4 +48,11 @@ KVT_TOOLKIT_EXPORT QString cpfCheckDigits(QStringView nineDigits);
 // satisfy the arithmetic but are never issued, so they are refused.
 KVT_TOOLKIT_EXPORT bool cpfValid(QStringView cpf);
 
+// Case and accents folded away for searching: "José" and "JOSE" both give "jose".
+KVT_TOOLKIT_EXPORT char16_t foldChar(QChar c);
+KVT_TOOLKIT_EXPORT QString foldForSearch(QStringView text);
+// Every character a text of the system can hold that folds to `folded` (itself included), for
+// a database pattern that must find "José" when "jose" is typed.
+KVT_TOOLKIT_EXPORT QString foldVariants(QChar folded);
+
 } // namespace kvt::text

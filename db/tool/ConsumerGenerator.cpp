@@ -281,8 +281,12 @@ Consumidor ConsumerGenerator::next()
     return c;
 }
 
+namespace {
+constexpr qint64 kProgressStep = 10000;
+} // namespace
+
 bool insertConsumers(QSqlDatabase &db, const ReferenceData &ref, qint64 count, quint64 seed,
-                     QString &error)
+                     QString &error, const std::function<void(qint64)> &progress)
 {
     QSqlQuery contagem(db);
     if (!contagem.exec(kContaConsumidores) || !contagem.next()) {
@@ -333,6 +337,8 @@ bool insertConsumers(QSqlDatabase &db, const ReferenceData &ref, qint64 count, q
                 QStringLiteral("CONSUMIDOR %1: %2").arg(c.cdConsumidor, query.lastError().text());
             return false;
         }
+        if (progress && ((i + 1) % kProgressStep == 0 || i + 1 == count))
+            progress(i + 1);
     }
     return true;
 }

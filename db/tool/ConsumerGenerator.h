@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <random>
 
 class QSqlDatabase;
@@ -67,8 +68,9 @@ private:
 };
 
 // Appends `count` generated consumers to CONSUMIDOR with one prepared statement, inside the
-// caller's transaction. False with the error in `error`.
+// caller's transaction. False with the error in `error`. `progress`, when given, hears how many
+// are in every so often and at the end.
 bool insertConsumers(QSqlDatabase &db, const ReferenceData &ref, qint64 count, quint64 seed,
-                     QString &error);
+                     QString &error, const std::function<void(qint64)> &progress = {});
 
 } // namespace kvt::db

@@ -21,6 +21,11 @@
 #include <QTextStream>
 #include <QUuid>
 
+#include <cstdio>
+#include <functional>
+
+#include <unistd.h>
+
 namespace kvt::db {
 
 namespace {
@@ -75,8 +80,18 @@ bool loadData(QSqlDatabase &db, const DbToolOptions &options, QTextStream &out, 
             << " municipalities, " << ref.bairros.size() << " neighbourhoods, " << ref.ceps.size()
             << " postal codes" << Qt::endl;
     }
+    // A million consumers take minutes: a terminal sees them counted, a log only the total.
+    std::function<void(qint64)> progress;
+    if (isatty(STDERR_FILENO)) {
+        progress = [consumers](qint64 done) {
+            std::fprintf(stderr, "\rConsumers: %lld of %lld", static_cast<long long>(done),
+                         static_cast<long long>(consumers));
+            if (done == consumers)
+                std::fputc('\n', stderr);
+        };
+    }
     if (ok)
-        ok = insertConsumers(db, ref, consumers, options.seed, error);
+        ok = insertConsumers(db, ref, consumers, options.seed, error, progress);
     if (ok && !db.commit()) {
         error = db.lastError().text();
         ok = false;
@@ -170,6 +185,13 @@ int runDbTool(const DbToolOptions &options, QTextStream &out, QTextStream &err)
                     out << "Schema created." << Qt::endl;
                 }
                 ok = loadData(db, options, out, error);
+                // After the rows: building an index once is faster than keeping it up per row.
+                if (ok && options.create) {
+                    const QStringList skipped = createIndexes(db);
+                    out << "Indexes created." << Qt::endl;
+                    for (const QString &text : skipped)
+                        out << "Index left out: " << text << Qt::endl;
+                }
             }
             if (ok && !options.showConsumer.isEmpty()) {
                 QSqlDatabase db = QSqlDatabase::database(connection.name());

@@ -3,6 +3,7 @@
 #include "db/tool/ParametersFile.h"
 #include "host/DataSetModel.h"
 #include "host/HostZet.h"
+#include "host/PesquisaDialog.h"
 #include "host/ScreenServices.h"
 #include "tests/server/ServerTestBackend.h"
 #include "toolkit/DataSet.h"
@@ -12,7 +13,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QQueue>
+#include <QTableView>
 #include <QTemporaryDir>
 
 // Confirm and save, the pickers and the consumer search, driven as an operator does, once per
@@ -40,6 +43,7 @@ private slots:
     void segundoF2Ignorado();
     void seletores();
     void pesquisaOfereceTodos();
+    void pesquisaNoDialogo();
 
 private:
     std::unique_ptr<TfrmCadCons> abre(const QString &consumidor = {},
@@ -429,13 +433,42 @@ void TstConfirma::pesquisaOfereceTodos()
              qPrintable(visiveis.join(QLatin1Char(','))));
 }
 
+void TstConfirma::pesquisaNoDialogo()
+{
+    // The host's own list dialog: narrowed by a part of the name or the first digits of a
+    // telephone, whichever list is behind it, and the row chosen with Enter fills the screen.
+    for (const QString texto : {QStringLiteral("bRú"), QStringLiteral("2199999")}) {
+        auto form = abre(kAna, QString());
+        int linhas = -1;
+        Pesquisa = [&](kvt::DataSet &tabela, int, const QString &, int, int, int, int, int) {
+            PesquisaDialog dialog(tabela, {});
+            dialog.searchLine()->setText(texto);
+            linhas = dialog.view()->model()->rowCount();
+            QTest::keyClick(dialog.searchLine(), Qt::Key_Return);
+            return dialog.result() == QDialog::Accepted;
+        };
+        tecla(*form, E::VK_F3);
+        QCOMPARE(linhas, 1);
+        QCOMPARE(form->edtNmConsumidor->caption(), QStringLiteral("BRUNO"));
+        QCOMPARE(form->stConsumidor, QStringLiteral("000000000012345678909"));
+        QCOMPARE(form->bldTelefone->caption(), QStringLiteral("21999990000"));
+    }
+}
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return runOnBackends([&](const QString &backend, const QString &connection) {
-        TstConfirma test(backend, connection);
-        return QTest::qExec(&test, argc, argv);
-    });
+    // The same answers from the list read on demand and from the in-memory copy.
+    int failures = 0;
+    for (const ListaConsumidores lista : {ListaConsumidores::Banco, ListaConsumidores::Memoria}) {
+        setListaConsumidores(lista);
+        qInfo("consumer list %s", lista == ListaConsumidores::Banco ? "database" : "in memory");
+        failures += runOnBackends([&](const QString &backend, const QString &connection) {
+            TstConfirma test(backend, connection);
+            return QTest::qExec(&test, argc, argv);
+        });
+    }
+    return failures;
 }
 
 #include "tst_confirma.moc"

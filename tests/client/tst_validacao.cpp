@@ -241,10 +241,17 @@ void TstValidacao::consultasAoSair()
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return runOnBackends([&](const QString &backend, const QString &connection) {
-        TstValidacao test(backend, connection);
-        return QTest::qExec(&test, argc, argv);
-    });
+    // The same answers from the list read on demand and from the in-memory copy.
+    int failures = 0;
+    for (const ListaConsumidores lista : {ListaConsumidores::Banco, ListaConsumidores::Memoria}) {
+        setListaConsumidores(lista);
+        qInfo("consumer list %s", lista == ListaConsumidores::Banco ? "database" : "in memory");
+        failures += runOnBackends([&](const QString &backend, const QString &connection) {
+            TstValidacao test(backend, connection);
+            return QTest::qExec(&test, argc, argv);
+        });
+    }
+    return failures;
 }
 
 #include "tst_validacao.moc"

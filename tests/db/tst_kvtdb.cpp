@@ -248,6 +248,14 @@ void tst_KvtDb::demoDatabase()
     // the branch's list.
     const int total = countOf(db, QStringLiteral("SELECT COUNT(*) FROM CONSUMIDOR"));
     QCOMPARE(total, 3000);
+    // The recommended indexes come with the tables (the name's trigrams only where pg_trgm is).
+    const QString indexes =
+        backend == QLatin1String("sqlite")
+            ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND "
+                             "UPPER(name) LIKE 'IX_CONSUMIDOR_%'")
+            : QStringLiteral("SELECT COUNT(*) FROM pg_indexes WHERE UPPER(indexname) LIKE "
+                             "'IX_CONSUMIDOR_%'");
+    QVERIFY(countOf(db, indexes) >= 5);
     const int visible =
         countOf(db, QStringLiteral("SELECT COUNT(*) FROM CONSUMIDOR CO, CLIENFILIAL CF WHERE "
                                    "CF.CDCLIENTE = CO.CDCLIENTE AND CF.CDFILIAL = '0001' AND "

@@ -1,0 +1,276 @@
+// The consumer list read from the database against the full in-memory copy, side by side, on
+// databases that kvt-db builds with 10,000, 100,000 and 1,000,000 consumers: what the screen does
+// with the list when it opens, checks a telephone, an RG and a CPF, opens the search and takes the
+// first two characters typed and a rare part of a name, and saves.
+//   bench_lista [--pg CONNECTION] [--dir DIR] [N ...]
+// SQLite always (files kept in DIR, default /tmp/kvt-bench, and reused); PostgreSQL when a
+// connection is given (its tables are rebuilt for each size). Run with QT_QPA_PLATFORM=offscreen.
+
+#include "db/Schema.h"
+#include "host/HostZet.h"
+#include "host/PesquisaDialog.h"
+#include "server/ConnectionString.h"
+#include "server/Srv_Kvt04410.h"
+#include "toolkit/DataSet.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTextStream>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace {
+
+QTextStream out(stdout);
+
+long residentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLong();
+    }
+    return 0;
+}
+
+double medianMs(const std::function<void()> &run, int runs)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        run();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+bool runKvtDb(const QStringList &arguments)
+{
+    QProcess tool;
+    tool.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/kvt-db"), arguments);
+    if (!tool.waitForFinished(-1) || tool.exitCode() != 0) {
+        out << "kvt-db failed: " << tool.readAllStandardOutput() << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+// A consumer of the branch far into the key order, whose telephone, RG and CPF are checked.
+struct Probe
+{
+    QString cliente, telefone, rg, cpf;
+};
+
+Probe probeOf(const QString &connection)
+{
+    Probe probe;
+    openDatabase(connection, QStringLiteral("probe"));
+    {
+        QSqlQuery query(QSqlDatabase::database(QStringLiteral("probe")));
+        query.exec(QStringLiteral(
+            "SELECT CDCLIENTE, NRTELECONS, NRRGCONSUMID, NRCPFRESPCON FROM CONSUMIDOR WHERE "
+            "NRRGCONSUMID IS NOT NULL AND CDCLIENTE = '0001' ORDER BY CDCONSUMIDOR DESC"));
+        if (query.next())
+            probe = {query.value(0).toString(), query.value(1).toString(),
+                     query.value(2).toString(), query.value(3).toString()};
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("probe"));
+    return probe;
+}
+
+using Row = std::map<QString, double>;
+
+// Every step the screen takes with its list, on one kind of list.
+Row measure(const QString &connection, ListaConsumidores lista, const Probe &probe, int runs,
+            int &saved)
+{
+    Row row;
+    setConnectionString(connection);
+    setListaConsumidores(lista);
+    TrdmInsereConsumidor rdm;
+    rdmInsereConsumidor = &rdm;
+    rdm.connectDatabase();
+
+    std::shared_ptr<kvt::DataSet> list;
+    const long before = residentKb();
+    // The screen opening: the list, and the edit load's filter on one consumer.
+    row[QStringLiteral("1 screen ready")] = medianMs(
+        [&] {
+            list.reset();
+            list = GetTodosCons(QStringLiteral("0001"), QStringLiteral("T"), QStringLiteral("T"));
+            kvt::RowFilter filtro;
+            filtro.add(QStringLiteral("CDCLIENTE"), probe.cliente);
+            filtro.add(QStringLiteral("CDCONSUMIDOR"), QStringLiteral("000000000000000000001"));
+            list->setFiltered(false);
+            list->setFilter(filtro);
+            list->setFiltered(true);
+            list->isEmpty();
+        },
+        lista == ListaConsumidores::Memoria ? 1 : runs);
+    row[QStringLiteral("8 memory growth MB")] = double(residentKb() - before) / 1024.0;
+
+    row[QStringLiteral("2 phone check")] = medianMs(
+        [&] {
+            kvt::RowFilter filtro;
+            filtro.join = kvt::RowFilter::Join::Or;
+            for (const char *column : {"NRTELECONS", "NRTELE2CONS", "NRCELULARCONS"}) {
+                filtro.add(QString::fromLatin1(column), probe.telefone);
+                filtro.add(
+                    QString::fromLatin1(column),
+                    QStringLiteral("(%1)%2").arg(probe.telefone.left(2), probe.telefone.mid(2)));
+            }
+            list->setFiltered(false);
+            list->setFilter(filtro);
+            list->setFiltered(true);
+            for (list->first(); !list->eof(); list->next())
+                list->asString(QStringLiteral("NMCONSUMIDOR"));
+        },
+        runs);
+    row[QStringLiteral("3 RG check")] = medianMs(
+        [&] {
+            list->lookupRows({QStringLiteral("CDCLIENTE"), QStringLiteral("NRRGCONSUMID")},
+                             {probe.cliente, probe.rg},
+                             {QStringLiteral("CDCONSUMIDOR"), QStringLiteral("NMCONSUMIDOR")}, 2);
+        },
+        runs);
+    row[QStringLiteral("4 CPF check")] = medianMs(
+        [&] {
+            QVariant resultado;
+            getExisteConsumidor(probe.cliente, probe.cpf, QString(), resultado);
+        },
+        runs);
+
+    list->setFiltered(false);
+    list->setFilter({});
+    std::unique_ptr<PesquisaDialog> dialog;
+    row[QStringLiteral("5 search open")] = medianMs(
+        [&] {
+            dialog.reset();
+            dialog = std::make_unique<PesquisaDialog>(*list, PesquisaCores{});
+            dialog->show();
+            QApplication::processEvents();
+        },
+        runs);
+    const auto type = [&](const QString &text) {
+        return medianMs(
+            [&] {
+                dialog->findChild<QLineEdit *>()->setText(text);
+                QApplication::processEvents();
+            },
+            1);
+    };
+    double first = 0, second = 0;
+    for (int i = 0; i < runs; ++i) {
+        type({});
+        first += type(QStringLiteral("m"));
+        second += type(QStringLiteral("ma"));
+    }
+    row[QStringLiteral("6 first character")] = first / runs;
+    row[QStringLiteral("7 second character")] = second / runs;
+    // A part of a name almost no consumer has: the index's case, where reading in key order
+    // would go through the whole list.
+    double rare = 0;
+    for (int i = 0; i < runs; ++i) {
+        type({});
+        rare += type(QStringLiteral("ngu"));
+    }
+    row[QStringLiteral("7 rare name part")] = rare / runs;
+    dialog.reset();
+
+    row[QStringLiteral("9 save")] = medianMs(
+        [&] {
+            ConsumidorArgs a;
+            a.P_CDFILIAL = QStringLiteral("0001");
+            a.P_CDCLIENTE = probe.cliente;
+            a.P_NMCONSUMIDOR = QStringLiteral("Bench %1").arg(saved);
+            a.P_NRTELECONS = QStringLiteral("(11)7%1").arg(saved++, 8, 10, QLatin1Char('0'));
+            a.P_CDCCUSCLIE = QStringLiteral("CC1");
+            QVariant resultado;
+            setInsereConsumidor(a, resultado);
+        },
+        runs);
+    list.reset();
+    rdmInsereConsumidor = nullptr;
+    return row;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    QString pg;
+    QString dir = QStringLiteral("/tmp/kvt-bench");
+    QList<qint64> sizes;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--pg") && i + 1 < args.size())
+            pg = args.at(++i);
+        else if (args.at(i) == QLatin1String("--dir") && i + 1 < args.size())
+            dir = args.at(++i);
+        else
+            sizes.append(args.at(i).toLongLong());
+    }
+    if (sizes.isEmpty())
+        sizes = {10000, 100000, 1000000};
+    QDir().mkpath(dir);
+    setMensagemHandler([](const QString &, int) {});
+
+    out << "step                  consumers  backend     database ms   memory ms   memory/db\n";
+    int saved = 0;
+    for (const qint64 size : sizes) {
+        std::vector<std::pair<QString, QString>> backends;
+        const QString file = QStringLiteral("%1/consumers-%2.db").arg(dir).arg(size);
+        const QString sqlite = QStringLiteral("driver=QSQLITE;database=") + file;
+        if (!QFileInfo::exists(file) &&
+            !runKvtDb({QStringLiteral("--connection"), sqlite, QStringLiteral("--create"),
+                       QStringLiteral("--demo"), QStringLiteral("--consumers"),
+                       QString::number(size)}))
+            return 1;
+        backends.emplace_back(QStringLiteral("sqlite"), sqlite);
+        if (!pg.isEmpty()) {
+            {
+                QSqlDatabase db = openDatabase(pg, QStringLiteral("drop"));
+                kvt::db::dropSchema(db);
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("drop"));
+            if (!runKvtDb({QStringLiteral("--connection"), pg, QStringLiteral("--create"),
+                           QStringLiteral("--demo"), QStringLiteral("--consumers"),
+                           QString::number(size)}))
+                return 1;
+            backends.emplace_back(QStringLiteral("postgresql"), pg);
+        }
+        for (const auto &[backend, connection] : backends) {
+            const Probe probe = probeOf(connection);
+            const int runs = 5;
+            const Row banco = measure(connection, ListaConsumidores::Banco, probe, runs, saved);
+            const Row memoria = measure(connection, ListaConsumidores::Memoria, probe, runs, saved);
+            for (const auto &[step, ms] : banco) {
+                const double copy = memoria.at(step);
+                out << qSetFieldWidth(22) << Qt::left << step.mid(2) << qSetFieldWidth(11)
+                    << Qt::right << size << qSetFieldWidth(12) << backend << qSetFieldWidth(14)
+                    << QString::number(ms, 'f', 2) << qSetFieldWidth(12)
+                    << QString::number(copy, 'f', 2) << qSetFieldWidth(12)
+                    << (ms > 0 ? QString::number(copy / ms, 'f', 1) : QStringLiteral("-"))
+                    << qSetFieldWidth(0) << '\n';
+            }
+            out.flush();
+        }
+    }
+    return 0;
+}
