@@ -2,6 +2,7 @@
 
 #include "server/ResultPacket.h"
 #include "server/SrvStatements.h"
+#include "server/TrdmInsereConsumidorPrivate.h"
 
 #include "host/HostZet.h"
 
@@ -16,6 +17,20 @@
 #include <algorithm>
 
 namespace {
+
+// Runs a read; when it failed because the connection was lost and a new one could be made,
+// runs it once more.
+template <typename Body, typename Retry>
+auto onceMoreAfter(Body &&body, Retry &&reconnected) -> decltype(body())
+{
+    try {
+        return body();
+    } catch (const std::exception &) {
+        if (!reconnected())
+            throw;
+    }
+    return body();
+}
 
 // Rows read at a time for the screen's own reads; a check reads a handful, the dialog its own.
 constexpr int kWindow = 64;
@@ -265,6 +280,20 @@ ConsumerList::ConsumerList(const QSqlDatabase &source, const QString &statement,
 
 ConsumerList::~ConsumerList() = default;
 
+bool ConsumerList::reconnectAfterFailure() const
+{
+    // Reading through the data module's connection: the module connects again.
+    if (rdmInsereConsumidor && rdmInsereConsumidor->connectionName() == m_shared &&
+        QSqlDatabase::contains(m_shared))
+        return reconnectIfLost();
+    // Reading through its own: closed, the next read opens it again.
+    QSqlDatabase own = QSqlDatabase::database(m_connection.name, false);
+    if (!own.isOpen() || connectionAnswers(own))
+        return false;
+    own.close();
+    return true;
+}
+
 QSqlDatabase ConsumerList::database() const
 {
     QSqlDatabase shared = QSqlDatabase::database(m_shared, false);
@@ -287,6 +316,14 @@ QString ConsumerList::name() const
 QList<QVariantList> ConsumerList::select(const QString &columns, const Where &where,
                                          const QList<kvt::FieldDef> &fields, int offset, int limit,
                                          bool ordered) const
+{
+    return onceMoreAfter([&] { return selectOnce(columns, where, fields, offset, limit, ordered); },
+                         [this] { return reconnectAfterFailure(); });
+}
+
+QList<QVariantList> ConsumerList::selectOnce(const QString &columns, const Where &where,
+                                             const QList<kvt::FieldDef> &fields, int offset,
+                                             int limit, bool ordered) const
 {
     const QSqlDatabase db = database();
     const bool fetchClause = m_product == DbProduct::SqlServer || m_product == DbProduct::Oracle;
@@ -333,6 +370,12 @@ QList<QVariantList> ConsumerList::select(const QString &columns, const Where &wh
 
 int ConsumerList::count(const Where &where) const
 {
+    return onceMoreAfter([&] { return countOnce(where); },
+                         [this] { return reconnectAfterFailure(); });
+}
+
+int ConsumerList::countOnce(const Where &where) const
+{
     const QSqlDatabase db = database();
     QSqlQuery query(db);
     query.setForwardOnly(true);
@@ -350,6 +393,12 @@ int ConsumerList::count(const Where &where) const
 }
 
 int ConsumerList::scalar(const char *statement, const Parameters &parameters) const
+{
+    return onceMoreAfter([&] { return scalarOnce(statement, parameters); },
+                         [this] { return reconnectAfterFailure(); });
+}
+
+int ConsumerList::scalarOnce(const char *statement, const Parameters &parameters) const
 {
     QSqlQuery query(database());
     query.setForwardOnly(true);

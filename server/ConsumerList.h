@@ -67,11 +67,18 @@ private:
     void rowsChanged();
     void addFilter(Where &where) const;
     void addSearch(Where &where, const QString &text) const;
+    // Each read runs once more after its connection was lost and made again.
     QList<QVariantList> select(const QString &columns, const Where &where,
                                const QList<kvt::FieldDef> &fields, int offset, int limit,
                                bool ordered = true) const;
+    QList<QVariantList> selectOnce(const QString &columns, const Where &where,
+                                   const QList<kvt::FieldDef> &fields, int offset, int limit,
+                                   bool ordered) const;
     int count(const Where &where) const;
+    int countOnce(const Where &where) const;
     int scalar(const char *statement, const Parameters &parameters) const;
+    int scalarOnce(const char *statement, const Parameters &parameters) const;
+    bool reconnectAfterFailure() const;
     const Window &windowAt(int row) const;
     int positionOf(const QVariantList &row) const;
 

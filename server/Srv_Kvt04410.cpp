@@ -54,18 +54,6 @@ TrdmInsereConsumidor::Private::Statements &statements()
     return rdmInsereConsumidor->d().open();
 }
 
-// After a failure: whether the connection itself is gone, as when the database server
-// restarted. A connection that still answers leaves the failure to the statement.
-bool connectionLost()
-{
-    const QSqlDatabase db = rdmInsereConsumidor->d().database();
-    if (!rdmInsereConsumidor->connected())
-        return true;
-    QSqlQuery ping(db);
-    return !ping.exec(dbProduct(db) == DbProduct::Oracle ? QStringLiteral("SELECT 1 FROM DUAL")
-                                                         : QStringLiteral("SELECT 1"));
-}
-
 // Runs the body; when it fails because the connection was lost, connects again and runs it
 // once more. A connection that cannot be made raises the connect error, which says so clearly.
 template <typename Body> auto withReconnect(Body &&body) -> decltype(body())
@@ -73,10 +61,9 @@ template <typename Body> auto withReconnect(Body &&body) -> decltype(body())
     try {
         return body();
     } catch (const std::exception &) {
-        if (!rdmInsereConsumidor || !connectionLost())
+        if (!reconnectIfLost())
             throw;
     }
-    rdmInsereConsumidor->connectDatabase();
     return body();
 }
 
@@ -185,6 +172,25 @@ QString consumidorJaCadastrado(const QString &cdConsumidor)
     return QStringLiteral("O consumidor de código %1 já está cadastrado; ele não foi gravado de "
                           "novo.")
         .arg(cdConsumidor);
+}
+
+bool connectionAnswers(const QSqlDatabase &db)
+{
+    if (!db.isOpen())
+        return false;
+    QSqlQuery ping(db);
+    return ping.exec(dbProduct(db) == DbProduct::Oracle ? QStringLiteral("SELECT 1 FROM DUAL")
+                                                        : QStringLiteral("SELECT 1"));
+}
+
+bool reconnectIfLost()
+{
+    if (!rdmInsereConsumidor)
+        return false;
+    if (rdmInsereConsumidor->connected() && connectionAnswers(rdmInsereConsumidor->d().database()))
+        return false;
+    rdmInsereConsumidor->connectDatabase();
+    return true;
 }
 
 Statement::Statement(const QSqlDatabase &db, QString text) : m_query(db), m_text(std::move(text))
@@ -486,10 +492,11 @@ int setInsereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
     // A transaction cut off with its connection left nothing behind: connect again and save
     // once more. Had the commit itself gone through, the second save finds the consumer and
     // writes nothing.
-    if (resultado.typeId() != QMetaType::QString || !rdmInsereConsumidor || !connectionLost())
+    if (resultado.typeId() != QMetaType::QString)
         return status;
     try {
-        rdmInsereConsumidor->connectDatabase();
+        if (!reconnectIfLost())
+            return status;
     } catch (const std::exception &error) {
         resultado = messageOf(error);
         return status;

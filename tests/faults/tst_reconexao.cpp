@@ -155,6 +155,9 @@ void TstReconexao::servidorReiniciado()
         digita(form, c.campo, QString::fromLatin1(c.texto));
     form.stCdCliente = QStringLiteral("1");
     form.stCdCusClie = QStringLiteral("CC");
+    form.adqPesqConsumidor =
+        GetTodosCons(QStringLiteral("0001"), QStringLiteral("T"), QStringLiteral("T"));
+    QVERIFY(form.adqPesqConsumidor);
     form.campoClick(15);
     tecla(form, E::VK_RETURN);
     QCOMPARE(form.inLblAtiv, 16);
@@ -175,8 +178,13 @@ void TstReconexao::servidorReiniciado()
     QCOMPARE(form.stResult, QString());
 
     QVERIFY(inicia());
-    // Back: the look-up and the save connect again on their own.
+    // Back: the consumer list, the look-up and the save connect again on their own.
     mensagens.clear();
+    form.campoClick(7);
+    tecla(form, E::VK_RETURN);
+    QVERIFY2(mensagens.isEmpty(), qPrintable(mensagens.join(QLatin1Char('\n'))));
+    QCOMPARE(form.inLblAtiv, 8);
+    form.campoClick(15);
     tecla(form, E::VK_RETURN);
     QVERIFY2(mensagens.isEmpty(), qPrintable(mensagens.join(QLatin1Char('\n'))));
     QCOMPARE(form.inLblAtiv, 16);
@@ -186,6 +194,15 @@ void TstReconexao::servidorReiniciado()
     QSqlQuery q(QSqlDatabase::database(rdm.connectionName()));
     QVERIFY(q.exec(QStringLiteral("SELECT NMCONSUMIDOR FROM CONSUMIDOR")) && q.next());
     QCOMPARE(q.value(0).toString(), QStringLiteral("joao"));
+
+    // A restart nobody noticed: the consumer list's next read connects again on its own.
+    QVERIFY(pgCtl({QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("stop")}));
+    QVERIFY(inicia());
+    mensagens.clear();
+    digita(form, 8, QStringLiteral("11977776666"));
+    tecla(form, E::VK_RETURN);
+    QVERIFY2(mensagens.isEmpty(), qPrintable(mensagens.join(QLatin1Char('\n'))));
+    QCOMPARE(form.inLblAtiv, 9);
 
     setMensagemHandler({});
     rdmInsereConsumidor = nullptr;
