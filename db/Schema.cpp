@@ -66,7 +66,8 @@ QString readSchemaFile(const QString &fileName)
     throw Exception(QStringLiteral("Arquivo de esquema não encontrado: %1").arg(fileName));
 }
 
-QStringList statementsOf(const QString &script)
+// The statements of a script without its comment lines, split at `separator`.
+QStringList splitScript(const QString &script, const QString &separator)
 {
     QStringList lines;
     const QStringList all = script.split(QLatin1Char('\n'));
@@ -75,7 +76,7 @@ QStringList statementsOf(const QString &script)
             lines.append(line);
     }
     QStringList statements;
-    const QStringList chunks = lines.join(QLatin1Char('\n')).split(QLatin1Char(';'));
+    const QStringList chunks = lines.join(QLatin1Char('\n')).split(separator);
     for (const QString &chunk : chunks) {
         const QString statement = chunk.trimmed();
         if (!statement.isEmpty())
@@ -84,24 +85,16 @@ QStringList statementsOf(const QString &script)
     return statements;
 }
 
+QStringList statementsOf(const QString &script)
+{
+    return splitScript(script, QStringLiteral(";"));
+}
+
 // For scripts whose statements hold semicolons of their own (trigger bodies): statements are
 // separated by blank lines instead.
 QStringList paragraphsOf(const QString &script)
 {
-    QStringList lines;
-    const QStringList all = script.split(QLatin1Char('\n'));
-    for (const QString &line : all) {
-        if (!line.trimmed().startsWith(QLatin1String("--")))
-            lines.append(line);
-    }
-    QStringList statements;
-    const QStringList chunks = lines.join(QLatin1Char('\n')).split(QStringLiteral("\n\n"));
-    for (const QString &chunk : chunks) {
-        const QString statement = chunk.trimmed();
-        if (!statement.isEmpty())
-            statements.append(statement);
-    }
-    return statements;
+    return splitScript(script, QStringLiteral("\n\n"));
 }
 
 void execChecked(QSqlDatabase &db, const QString &statement)

@@ -1,11 +1,10 @@
 #include "FormKeys.h"
+#include "FormTestBackend.h"
 #include "client/Cli_Kvt04410.h"
-#include "db/tool/ParametersFile.h"
 #include "host/DataSetModel.h"
 #include "host/HostZet.h"
 #include "host/PesquisaDialog.h"
 #include "host/ScreenServices.h"
-#include "tests/server/ServerTestBackend.h"
 #include "toolkit/DataSet.h"
 #include "toolkit/MemTable.h"
 #include "toolkit/PictureButton.h"
@@ -20,15 +19,14 @@
 
 // Confirm and save, the pickers and the consumer search, driven as an operator does, once per
 // database backend; stored rows are read back from the database.
-class TstConfirma : public ServerTestBackend
+class TstConfirma : public FormTestBackend
 {
     Q_OBJECT
 
 public:
-    using ServerTestBackend::ServerTestBackend;
+    using FormTestBackend::FormTestBackend;
 
 private slots:
-    void initTestCase();
     void init();
     void cleanup();
 
@@ -46,18 +44,12 @@ private slots:
     void pesquisaNoDialogo();
 
 private:
-    std::unique_ptr<TfrmCadCons> abre(const QString &consumidor = {},
-                                      const QString &modo = QStringLiteral("NOVO"));
     // Fills what a new consumer needs besides the branch's address, by keys.
     void preencheNovo(TfrmCadCons &form, const QString &cpf);
-    void exec(const QString &sql);
     QString cache() const;
 
-    std::unique_ptr<QTemporaryDir> m_host;
-    QStringList m_mensagens;
     QQueue<QString> m_escolhas; // "COLUMN=value", or "" to cancel
     QStringList m_listas;       // "table rows pais cor1" per list dialog
-    std::function<void(const QString &)> m_aoMostrar;
 };
 
 namespace {
@@ -68,31 +60,11 @@ const QString kCpfNovo = QStringLiteral("52998224725");
 
 } // namespace
 
-void TstConfirma::initTestCase()
-{
-    ServerTestBackend::initTestCase();
-    m_host = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_host->isValid());
-    qputenv("KVT_HOST_DIR", m_host->path().toLocal8Bit());
-}
-
 void TstConfirma::init()
 {
-    ServerTestBackend::init();
-    QDir(m_host->path()).removeRecursively();
-    QDir().mkpath(m_host->path());
-    kvt::db::writeParametersFile(m_host->path());
-    m_mensagens.clear();
+    FormTestBackend::init();
     m_escolhas.clear();
     m_listas.clear();
-    m_aoMostrar = nullptr;
-    setMensagemHandler([this](const QString &texto, int tipo) {
-        m_mensagens << QString::number(tipo) + QLatin1Char(' ') + texto;
-        if (m_aoMostrar)
-            m_aoMostrar(texto);
-    });
-    kvt::setGeneralErrorHandler(
-        [this](const QString &texto) { m_mensagens << QStringLiteral("ERROR ") + texto; });
     Pesquisa = [this](kvt::DataSet &tabela, int, const QString &pais, int cor1, int, int, int,
                       int) {
         m_listas << QStringLiteral("%1 %2 %3 %4")
@@ -113,18 +85,11 @@ void TstConfirma::init()
 
 void TstConfirma::cleanup()
 {
-    setMensagemHandler({});
     Pesquisa = nullptr;
     DigitalConsumidor = nullptr;
     stDigital.clear();
     stDigital2.clear();
-    ServerTestBackend::cleanup();
-}
-
-void TstConfirma::exec(const QString &sql)
-{
-    QSqlQuery query(fixture());
-    FIXTURE_EXEC(query, sql);
+    FormTestBackend::cleanup();
 }
 
 QString TstConfirma::cache() const
@@ -142,13 +107,6 @@ QString TstConfirma::cache() const
                       tabela.asString(QStringLiteral("NMPAIS"));
     }
     return linhas.join(QLatin1Char('|'));
-}
-
-std::unique_ptr<TfrmCadCons> TstConfirma::abre(const QString &consumidor, const QString &modo)
-{
-    auto form = std::make_unique<TfrmCadCons>();
-    form->InicializaForm({QStringLiteral("1"), consumidor, QString(), modo});
-    return form;
 }
 
 void TstConfirma::preencheNovo(TfrmCadCons &form, const QString &cpf)
@@ -458,17 +416,7 @@ void TstConfirma::pesquisaNoDialogo()
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    // The same answers from the list read on demand and from the in-memory copy.
-    int failures = 0;
-    for (const ListaConsumidores lista : {ListaConsumidores::Banco, ListaConsumidores::Memoria}) {
-        setListaConsumidores(lista);
-        qInfo("consumer list %s", lista == ListaConsumidores::Banco ? "database" : "in memory");
-        failures += runOnBackends([&](const QString &backend, const QString &connection) {
-            TstConfirma test(backend, connection);
-            return QTest::qExec(&test, argc, argv);
-        });
-    }
-    return failures;
+    return runOverBothLists<TstConfirma>(argc, argv);
 }
 
 #include "tst_confirma.moc"

@@ -1,8 +1,8 @@
+#include "FormTestBackend.h"
+
 #include "client/Cli_Kvt04410.h"
-#include "db/tool/ParametersFile.h"
 #include "host/HostZet.h"
 #include "tests/CannedServer.h"
-#include "tests/server/ServerTestBackend.h"
 #include "toolkit/Dispatch.h"
 #include "toolkit/TouchButton.h"
 
@@ -16,17 +16,15 @@
 
 // The address filled from the postal-code web service when the system's own table has no row:
 // Enter on the postal code against a local stand-in of the service, once per database backend.
-class TstConsultaCep : public ServerTestBackend
+class TstConsultaCep : public FormTestBackend
 {
     Q_OBJECT
 
 public:
-    using ServerTestBackend::ServerTestBackend;
+    using FormTestBackend::FormTestBackend;
 
 private slots:
     void initTestCase();
-    void init();
-    void cleanup();
 
     void preencheEndereco_data();
     void preencheEndereco();
@@ -35,12 +33,10 @@ private slots:
     void esperaPelaResposta();
 
 private:
+    // A new consumer's screen whose address fields hold the values of kAntes.
     std::unique_ptr<TfrmCadCons> abre();
     // The log's lines, each without its date and time; "<no date>" marks a line without them.
     QStringList linhasDoLog() const;
-
-    std::unique_ptr<QTemporaryDir> m_host;
-    QStringList m_mensagens;
 };
 
 namespace {
@@ -117,37 +113,13 @@ QByteArray json(const char *corpo)
 
 void TstConsultaCep::initTestCase()
 {
-    ServerTestBackend::initTestCase();
-    m_host = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_host->isValid());
-    kvt::db::writeParametersFile(m_host->path());
-    qputenv("KVT_HOST_DIR", m_host->path().toLocal8Bit());
+    FormTestBackend::initTestCase();
     QVERIFY2(!gravada(0).isEmpty(), "the recorded answers were not found");
-}
-
-void TstConsultaCep::init()
-{
-    ServerTestBackend::init();
-    QVERIFY(QDir(m_host->filePath(QStringLiteral("dados"))).removeRecursively());
-    QFile::remove(m_host->filePath(QStringLiteral("dados")));
-    m_mensagens.clear();
-    setMensagemHandler([this](const QString &texto, int tipo) {
-        m_mensagens << QString::number(tipo) + QLatin1Char(' ') + texto;
-    });
-    kvt::setGeneralErrorHandler(
-        [this](const QString &texto) { m_mensagens << QStringLiteral("ERROR ") + texto; });
-}
-
-void TstConsultaCep::cleanup()
-{
-    setMensagemHandler({});
-    ServerTestBackend::cleanup();
 }
 
 std::unique_ptr<TfrmCadCons> TstConsultaCep::abre()
 {
-    auto form = std::make_unique<TfrmCadCons>();
-    form->InicializaForm({QStringLiteral("1"), QString(), QString(), QStringLiteral("NOVO")});
+    auto form = FormTestBackend::abre();
     poeEndereco(*form, kAntes);
     return form;
 }
@@ -305,8 +277,7 @@ void TstConsultaCep::falhaNaRotina()
 {
     // A reference service that fails: the street is in, state to neighbourhood are cleared.
     auto form = abre();
-    QSqlQuery query(fixture());
-    FIXTURE_EXEC(query, QStringLiteral("DROP TABLE ESTADO"));
+    exec(QStringLiteral("DROP TABLE ESTADO"));
     CannedServer server(respostaGravada(0));
     QVERIFY(server.listen());
     digitaCep(*form, kCepWeb, server.url());
@@ -365,13 +336,6 @@ void TstConsultaCep::esperaPelaResposta()
     QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
 }
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    return runOnBackends([&](const QString &backend, const QString &connection) {
-        TstConsultaCep test(backend, connection);
-        return QTest::qExec(&test, argc, argv);
-    });
-}
+KVT_FORM_TEST_MAIN(TstConsultaCep)
 
 #include "tst_consultacep.moc"

@@ -1,8 +1,8 @@
 #include "FormKeys.h"
+#include "FormTestBackend.h"
+
 #include "client/Cli_Kvt04410.h"
-#include "db/tool/ParametersFile.h"
 #include "host/HostZet.h"
-#include "tests/server/ServerTestBackend.h"
 #include "toolkit/DataSet.h"
 #include "toolkit/Dispatch.h"
 #include "toolkit/Exceptions.h"
@@ -10,34 +10,21 @@
 
 #include <QApplication>
 #include <QDate>
-#include <QTemporaryDir>
 
 // The field checks and look-ups of the screen, driven by keys, once per database backend.
-class TstValidacao : public ServerTestBackend
+class TstValidacao : public FormTestBackend
 {
     Q_OBJECT
 
 public:
-    using ServerTestBackend::ServerTestBackend;
+    using FormTestBackend::FormTestBackend;
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
     void cpf();
     void identidadeDuplicada();
     void telefoneDuplicado();
     void datas();
     void consultasAoSair();
-
-private:
-    // A screen of client "1" of branch 0001, editing `consumidor` when it is given.
-    std::unique_ptr<TfrmCadCons> abre(const QString &consumidor = {});
-    void exec(const QString &sql);
-
-    std::unique_ptr<QTemporaryDir> m_host;
-    QStringList m_mensagens;
 };
 
 namespace {
@@ -46,45 +33,6 @@ const QString kAna = QStringLiteral("000000000012345678909");
 const QString kCpfNoCodigo = QStringLiteral("000000000098765432100");
 
 } // namespace
-
-void TstValidacao::initTestCase()
-{
-    ServerTestBackend::initTestCase();
-    m_host = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_host->isValid());
-    kvt::db::writeParametersFile(m_host->path());
-    qputenv("KVT_HOST_DIR", m_host->path().toLocal8Bit());
-}
-
-void TstValidacao::init()
-{
-    ServerTestBackend::init();
-    m_mensagens.clear();
-    setMensagemHandler([this](const QString &texto, int tipo) {
-        m_mensagens << QString::number(tipo) + QLatin1Char(' ') + texto;
-    });
-    kvt::setGeneralErrorHandler(
-        [this](const QString &texto) { m_mensagens << QStringLiteral("ERROR ") + texto; });
-}
-
-void TstValidacao::cleanup()
-{
-    setMensagemHandler({});
-    ServerTestBackend::cleanup();
-}
-
-void TstValidacao::exec(const QString &sql)
-{
-    QSqlQuery query(fixture());
-    FIXTURE_EXEC(query, sql);
-}
-
-std::unique_ptr<TfrmCadCons> TstValidacao::abre(const QString &consumidor)
-{
-    auto form = std::make_unique<TfrmCadCons>();
-    form->InicializaForm({QStringLiteral("1"), consumidor, QString(), QStringLiteral("NOVO")});
-    return form;
-}
 
 void TstValidacao::cpf()
 {
@@ -241,17 +189,7 @@ void TstValidacao::consultasAoSair()
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    // The same answers from the list read on demand and from the in-memory copy.
-    int failures = 0;
-    for (const ListaConsumidores lista : {ListaConsumidores::Banco, ListaConsumidores::Memoria}) {
-        setListaConsumidores(lista);
-        qInfo("consumer list %s", lista == ListaConsumidores::Banco ? "database" : "in memory");
-        failures += runOnBackends([&](const QString &backend, const QString &connection) {
-            TstValidacao test(backend, connection);
-            return QTest::qExec(&test, argc, argv);
-        });
-    }
-    return failures;
+    return runOverBothLists<TstValidacao>(argc, argv);
 }
 
 #include "tst_validacao.moc"

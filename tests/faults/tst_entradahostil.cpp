@@ -1,9 +1,7 @@
 #include "../client/FormKeys.h"
+#include "../client/FormTestBackend.h"
 #include "client/Cli_Kvt04410.h"
-#include "db/tool/ParametersFile.h"
 #include "host/HostZet.h"
-#include "host/ScreenServices.h"
-#include "tests/server/ServerTestBackend.h"
 #include "toolkit/MemTable.h"
 #include "toolkit/TextRules.h"
 
@@ -14,27 +12,17 @@
 // Strange input the way a site produces it: every field full, characters the system cannot
 // hold, quotes in the parameters file, folders that cannot be written. Each ends in a clear
 // message or a clean refusal, and the database holds what was meant to be saved.
-class TstEntradaHostil : public ServerTestBackend
+class TstEntradaHostil : public FormTestBackend
 {
     Q_OBJECT
 
 public:
-    using ServerTestBackend::ServerTestBackend;
+    using FormTestBackend::FormTestBackend;
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
     void camposCheiosEEstranhos();
     void aspasNoArquivoDeParametros();
     void pastasSemEscrita();
-
-private:
-    std::unique_ptr<TfrmCadCons> abre(const QString &cliente = QStringLiteral("1"));
-
-    std::unique_ptr<QTemporaryDir> m_host;
-    QStringList m_mensagens;
 };
 
 namespace {
@@ -53,41 +41,6 @@ void criaArquivo(const QString &caminho)
 }
 
 } // namespace
-
-void TstEntradaHostil::initTestCase()
-{
-    ServerTestBackend::initTestCase();
-    m_host = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_host->isValid());
-    qputenv("KVT_HOST_DIR", m_host->path().toLocal8Bit());
-}
-
-void TstEntradaHostil::init()
-{
-    ServerTestBackend::init();
-    QDir(m_host->path()).removeRecursively();
-    QDir().mkpath(m_host->path());
-    kvt::db::writeParametersFile(m_host->path());
-    m_mensagens.clear();
-    setMensagemHandler([this](const QString &texto, int tipo) {
-        m_mensagens << QString::number(tipo) + QLatin1Char(' ') + texto;
-    });
-    kvt::setGeneralErrorHandler(
-        [this](const QString &texto) { m_mensagens << QStringLiteral("ERROR ") + texto; });
-}
-
-void TstEntradaHostil::cleanup()
-{
-    setMensagemHandler({});
-    ServerTestBackend::cleanup();
-}
-
-std::unique_ptr<TfrmCadCons> TstEntradaHostil::abre(const QString &cliente)
-{
-    auto form = std::make_unique<TfrmCadCons>();
-    form->InicializaForm({cliente, QString(), QString(), QStringLiteral("NOVO")});
-    return form;
-}
 
 void TstEntradaHostil::camposCheiosEEstranhos()
 {
@@ -146,7 +99,7 @@ void TstEntradaHostil::aspasNoArquivoDeParametros()
     parametros.saveToFile(arquivo);
 
     const QList<QStringList> antes = consumidorSnapshot();
-    auto form = abre(QString());
+    auto form = abre({}, QStringLiteral("NOVO"), QString());
     QCOMPARE(form->stCdCliente, QStringLiteral("1' OR '1'='1"));
     digita(*form, 2, QStringLiteral("quote"));
     digita(*form, 4, QStringLiteral("12345678909"));
@@ -189,13 +142,5 @@ void TstEntradaHostil::pastasSemEscrita()
     QVERIFY(!consumidor(QStringLiteral("1"), ajusta21(QStringLiteral("11934343434"))).isEmpty());
 }
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    return runOnBackends([&](const QString &backend, const QString &connection) {
-        TstEntradaHostil test(backend, connection);
-        return QTest::qExec(&test, argc, argv);
-    });
-}
-
+KVT_FORM_TEST_MAIN(TstEntradaHostil)
 #include "tst_entradahostil.moc"

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "client/Cli_Kvt04410.h"
+#include "tests/server/ServerTestBackend.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QTemporaryDir;
+
+// The registration form against one backend of the data-service fixture: a host folder of its
+// own, fresh for each test, with the demo terminal's parameters file; messages collected as
+// "kind text" and uncaught errors as "ERROR text"; screens of client "1" of branch 0001.
+class FormTestBackend : public ServerTestBackend
+{
+    Q_OBJECT
+
+public:
+    FormTestBackend(QString backend, QString connection);
+    ~FormTestBackend() override;
+
+protected slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+protected:
+    std::unique_ptr<TfrmCadCons> abre(const QString &consumidor = {},
+                                      const QString &modo = QStringLiteral("NOVO"),
+                                      const QString &cliente = QStringLiteral("1"));
+    // Runs a statement on the fixture, failing the test when it fails.
+    void exec(const QString &sql);
+
+    std::unique_ptr<QTemporaryDir> m_host;
+    QStringList m_mensagens;
+    // Runs after each message is collected, while the message is "on screen".
+    std::function<void(const QString &)> m_aoMostrar;
+};
+
+// Runs the test once per configured backend, and that over both kinds of consumer list (read
+// from the database on demand, copied into memory), so both give the screen the same answers.
+template <class TestClass> int runOverBothLists(int argc, char **argv)
+{
+    int failures = 0;
+    for (const ListaConsumidores lista : {ListaConsumidores::Banco, ListaConsumidores::Memoria}) {
+        setListaConsumidores(lista);
+        qInfo("consumer list %s", lista == ListaConsumidores::Banco ? "database" : "in memory");
+        failures += runOnBackends([&](const QString &backend, const QString &connection) {
+            TestClass test(backend, connection);
+            return QTest::qExec(&test, argc, argv);
+        });
+    }
+    return failures;
+}
+
+// main() of a form test: a widget application, the test once per configured backend.
+#define KVT_FORM_TEST_MAIN(TestClass)                                                              \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        QApplication app(argc, argv);                                                              \
+        return runOnBackends([&](const QString &backend, const QString &connection) {              \
+            TestClass test(backend, connection);                                                   \
+            return QTest::qExec(&test, argc, argv);                                                \
+        });                                                                                        \
+    }
