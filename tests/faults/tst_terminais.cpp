@@ -45,6 +45,8 @@ private:
     void rodaTerminais(int terminais, int rodadas);
     // Holds SQLite's write lock with an uncommitted consumer through the fixture connection.
     void travaArquivo();
+    // A terminal told to save while this test holds the file's write lock; null on failure.
+    std::unique_ptr<QProcess> terminalDianteDaTrava();
 };
 
 namespace {
@@ -187,18 +189,32 @@ void TstTerminais::travaArquivo()
     QVERIFY(insereComoOutroTerminal(db, trava, kTravaNome));
 }
 
+std::unique_ptr<QProcess> TstTerminais::terminalDianteDaTrava()
+{
+    std::unique_ptr<QProcess> terminal = iniciaTerminal({QStringLiteral("1")});
+    if (!terminal->waitForReadyRead(60000)) {
+        QTest::qFail("the terminal did not start", __FILE__, __LINE__);
+        return nullptr;
+    }
+    travaArquivo();
+    if (QTest::currentTestFailed())
+        return nullptr;
+    terminal->write("GO\n");
+    if (!terminal->waitForBytesWritten(10000)) {
+        QTest::qFail("the terminal was not told to save", __FILE__, __LINE__);
+        return nullptr;
+    }
+    return terminal;
+}
+
 // A terminal that finds the file locked by another one's save waits for it instead of failing.
 void TstTerminais::sqliteEsperaPelaTrava()
 {
     if (backend() != QLatin1String("sqlite"))
         QSKIP("SQLite's own lock");
-    const std::unique_ptr<QProcess> terminal = iniciaTerminal({QStringLiteral("1")});
-    QVERIFY(terminal->waitForReadyRead(60000));
-    travaArquivo();
-    if (QTest::currentTestFailed())
+    const std::unique_ptr<QProcess> terminal = terminalDianteDaTrava();
+    if (!terminal)
         return;
-    terminal->write("GO\n");
-    QVERIFY(terminal->waitForBytesWritten(10000));
     // The terminal meets the lock while it is held; a terminal that gave up at once has failed.
     QThread::msleep(1000);
     QSqlQuery query(fixture());
@@ -216,13 +232,9 @@ void TstTerminais::sqliteDesisteDaTravaPresaDemais()
 {
     if (backend() != QLatin1String("sqlite"))
         QSKIP("SQLite's own lock");
-    const std::unique_ptr<QProcess> terminal = iniciaTerminal({QStringLiteral("1")});
-    QVERIFY(terminal->waitForReadyRead(60000));
-    travaArquivo();
-    if (QTest::currentTestFailed())
+    const std::unique_ptr<QProcess> terminal = terminalDianteDaTrava();
+    if (!terminal)
         return;
-    terminal->write("GO\n");
-    QVERIFY(terminal->waitForBytesWritten(10000));
     const bool terminou = terminal->waitForFinished(60000);
     QSqlQuery query(fixture());
     FIXTURE_EXEC(query, QStringLiteral("ROLLBACK"));
