@@ -22,61 +22,7 @@ const std::array<TipoVenda, 7> arTipoVenda = {{
     {"7", "Todos"},
 }};
 
-namespace {
-
-kvt::FieldDef texto(const char *nome, int tamanho, const char *rotulo = nullptr,
-                    bool oculto = false, int largura = 0)
-{
-    kvt::FieldDef f = kvt::stringField(QString::fromLatin1(nome), tamanho,
-                                       rotulo ? QString::fromUtf8(rotulo) : QString(), oculto);
-    f.displayWidth = largura;
-    return f;
-}
-
-kvt::FieldDef flutuante(const char *nome, bool oculto)
-{
-    kvt::FieldDef f;
-    f.name = QString::fromLatin1(nome);
-    f.type = kvt::FieldType::Float;
-    f.hidden = oculto;
-    return f;
-}
-
-} // namespace
-
 namespace cadcons {
-
-QList<kvt::FieldDef> colunasProjeto(const QString &tabela)
-{
-    static const char *const codigo = "Código";
-    static const char *const nome = "Nome";
-    // Built on each call: the form asks once per table when it is created.
-    const QHash<QString, QList<kvt::FieldDef>> colunas = {
-        {QStringLiteral("cdsPais"), {texto("CDPAIS", 4, codigo), texto("NMPAIS", 50, nome)}},
-        {QStringLiteral("cdsEstado"), {texto("SGESTADO", 2, codigo), texto("NMESTADO", 50, nome)}},
-        {QStringLiteral("cdsMunicipio"),
-         {texto("CDMUNICIPIO", 4, codigo, false, 4), texto("NMMUNICIPIO", 50, nome)}},
-        {QStringLiteral("cdsBairro"),
-         {texto("CDBAIRRO", 10, codigo), texto("NMBAIRRO", 50, nome),
-          flutuante("VRTXENTREGA", true), texto("QTHORAENTREGA", 4, nullptr, true)}},
-        {QStringLiteral("cdsTipoVenda"),
-         {texto("CDTIPOVENDA", 1, codigo), texto("NMTIPOVENDA", 60, nome)}},
-        {QStringLiteral("cdsPais_Estado"),
-         {texto("CDPAIS", 4, nullptr, true), texto("SGESTADO", 2, nullptr, true),
-          texto("NMPAIS", 30, nullptr, true)}},
-        {QStringLiteral("cdsMunicipioIBGE"),
-         {texto("CDPAIS", 4), texto("NMPAIS", 30), texto("SGESTADO", 2), texto("NMESTADO", 30),
-          texto("CDMUNICIPIO", 4), texto("NMMUNICIPIO", 30)}},
-        {QStringLiteral("cdsEstadoViaCEP"), {texto("SGESTADO", 2), texto("NMESTADO", 30)}},
-        {QStringLiteral("cdsMunicipioViaCep"), {texto("CDMUNICIPIO", 4), texto("NMMUNICIPIO", 30)}},
-        {QStringLiteral("cdsBairroViaCep"), {texto("CDBAIRRO", 10), texto("NMBAIRRO", 50)}},
-        {QStringLiteral("cdsConsultaViaCEP"),
-         {texto("NRCEP", 20), texto("DSLOGRADOURO", 200), texto("DSCOMPLEMENTO", 100),
-          texto("NMBAIRRO", 200), texto("NMMUNICIPIO", 200), texto("SGESTADO", 2),
-          texto("CDMUNICIBGE", 10), texto("CDGIA", 20), texto("DDD", 5), texto("CDSIAFI", 10)}},
-    };
-    return colunas.value(tabela);
-}
 
 QStringList linhasMensagens()
 {
@@ -126,101 +72,46 @@ QStringList linhasMensagens()
     };
 }
 
-void copiaColunas(TfrmCadCons &form, const kvt::DataSet &origem,
-                  const std::vector<ColunaCampo> &colunas)
-{
-    for (const ColunaCampo &c : colunas)
-        origem.fieldByName(QString::fromLatin1(c.coluna));
-    if (origem.recNo() < 0)
-        return;
-    for (const ColunaCampo &c : colunas) {
-        const QVariant valor = origem.fieldValue(QString::fromLatin1(c.coluna));
-        QString texto;
-        if (valor.typeId() == QMetaType::QDate)
-            texto = valor.toDate().toString(QStringLiteral("dd/MM/yyyy"));
-        else if (valor.typeId() == QMetaType::QDateTime)
-            texto = valor.toDateTime().date().toString(QStringLiteral("dd/MM/yyyy"));
-        else if (!valor.isNull())
-            texto = valor.toString();
-        (form.*c.campo)->setCaption(texto);
-    }
-}
-
-void carrega(kvt::MemTable &tabela, const QVariant &resultado, const QString &funcao)
-{
-    if (resultado.typeId() == QMetaType::QString)
-        throw kvt::Exception(resultado.toString());
-    tabela.loadFromPacket(resultado.toByteArray(), funcao);
-}
-
-const std::vector<ColunaCampo> &colunasConsumidor()
-{
-    using F = TfrmCadCons;
-    static const std::vector<ColunaCampo> colunas = {
-        {"NMCONSUMIDOR", &F::edtNmConsumidor},
-        {"CDPAIS", &F::edtCodPais},
-        {"NMPAIS", &F::bldNmPais},
-        {"SGESTADO", &F::edtEstado},
-        {"NRCEPCONS", &F::bldCep},
-        {"NRTELECONS", &F::bldTelefone},
-        {"NRTELE2CONS", &F::edtTelefone2},
-        {"NRCELULARCONS", &F::edtCelular},
-        {"DTNASCCONS", &F::edtDtNasc},
-        {"NRENDECONS", &F::edtNumero},
-        {"DSCOMPLENDECONS", &F::bldComplemento},
-        {"DSENDECONS", &F::edtEndereco},
-        {"CDMUNICIPIO", &F::edtCodMuni},
-        {"NMMUNICIPIO", &F::bldNmMuni},
-        {"CDBAIRRO", &F::edtBairro},
-        {"NMBAIRRO", &F::bldNmBairro},
-        {"NRCPFRESPCON", &F::edtCpf},
-        {"NRRGCONSUMID", &F::bldIdentidade},
-        {"DSREFERENDECONS", &F::bldReferencia},
-        {"DSEMAILCONS", &F::bldEmail},
-    };
-    return colunas;
-}
-
 const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm()
 {
     using F = TfrmCadCons;
     // clang-format off
     static const std::array<CampoForm, F::kNumCampos> campos = {{
-        {1, &F::bldCep, "bldCep", &F::lblCEP, "lblCEP", "CEP", &F::blsBorda1, "blsBorda1",
+        {Cep, &F::bldCep, "bldCep", &F::lblCEP, "lblCEP", "CEP", &F::blsBorda1, "blsBorda1",
          {47, 8, 133, 26}, {4, 8, 40, 26}, "NRCEPCONS"},
-        {2, &F::edtNmConsumidor, "edtNmConsumidor", &F::lblNome, "lblNome", "Consumidor*",
+        {NmConsumidor, &F::edtNmConsumidor, "edtNmConsumidor", &F::lblNome, "lblNome", "Consumidor*",
          &F::blsBorda2, "blsBorda2", {266, 8, 292, 26}, {186, 8, 78, 26}, "NMCONSUMIDOR"},
-        {3, &F::edtDtNasc, "edtDtNasc", &F::lblDataNasc, "lblDataNasc", "Data Nascimento",
+        {DtNasc, &F::edtDtNasc, "edtDtNasc", &F::lblDataNasc, "lblDataNasc", "Data Nascimento",
          &F::blsBorda3, "blsBorda3", {673, 8, 95, 26}, {564, 8, 106, 26}, "DTNASCCONS"},
-        {4, &F::edtCpf, "edtCpf", &F::lblCPF, "lblCPF", "CPF", &F::blsBorda4, "blsBorda4",
+        {Cpf, &F::edtCpf, "edtCpf", &F::lblCPF, "lblCPF", "CPF", &F::blsBorda4, "blsBorda4",
          {47, 44, 133, 26}, {4, 44, 40, 26}, "NRCPFRESPCON"},
-        {5, &F::bldIdentidade, "bldIdentidade", &F::lblIdentidade, "lblIdentidade", "RG",
+        {Identidade, &F::bldIdentidade, "bldIdentidade", &F::lblIdentidade, "lblIdentidade", "RG",
          &F::blsBorda5, "blsBorda5", {213, 44, 139, 26}, {186, 44, 25, 26}, "NRRGCONSUMID"},
-        {6, &F::bldEmail, "bldEmail", &F::lblEmail, "lblEmail", "E-mail", &F::blsBorda6,
+        {Email, &F::bldEmail, "bldEmail", &F::lblEmail, "lblEmail", "E-mail", &F::blsBorda6,
          "blsBorda6", {404, 44, 206, 25}, {358, 44, 44, 26}, "DSEMAILCONS"},
-        {7, &F::bldTelefone, "bldTelefone", &F::lblTel, "lblTel", "Residencial /\nNº Quarto*",
+        {Telefone, &F::bldTelefone, "bldTelefone", &F::lblTel, "lblTel", "Residencial /\nNº Quarto*",
          &F::blsBorda7, "blsBorda7", {95, 80, 127, 26}, {4, 76, 89, 34}, "NRTELECONS"},
-        {8, &F::edtTelefone2, "edtTelefone2", &F::lblTel2, "lblTel2", "Comercial", nullptr,
+        {Telefone2, &F::edtTelefone2, "edtTelefone2", &F::lblTel2, "lblTel2", "Comercial", nullptr,
          "blsBorda8", {298, 80, 127, 26}, {228, 80, 68, 26}, "NRTELE2CONS"},
-        {9, &F::edtCelular, "edtCelular", &F::lblCel, "lblCel", "Celular", &F::blsBorda9,
+        {Celular, &F::edtCelular, "edtCelular", &F::lblCel, "lblCel", "Celular", &F::blsBorda9,
          "blsBorda9", {483, 80, 127, 26}, {431, 80, 50, 26}, "NRCELULARCONS"},
-        {10, &F::edtTipoVenda, "edtTipoVenda", &F::lblTipoVenda, "lblTipoVenda",
+        {TipoVenda, &F::edtTipoVenda, "edtTipoVenda", &F::lblTipoVenda, "lblTipoVenda",
          "Tipo de Venda", &F::blsBorda19, "blsBorda19", {632, 80, 135, 26}, {632, 50, 90, 26}, "IDTPVENDACONS"},
-        {11, &F::edtEndereco, "edtEndereco", &F::lblEndereco, "lblEndereco", "Endereço*",
+        {Endereco, &F::edtEndereco, "edtEndereco", &F::lblEndereco, "lblEndereco", "Endereço*",
          &F::blsBorda10, "blsBorda10", {88, 148, 497, 26}, {16, 148, 70, 26}, "DSENDECONS"},
-        {12, &F::edtNumero, "edtNumero", &F::LabelNumero, "LabelNumero", "Número*",
+        {Numero, &F::edtNumero, "edtNumero", &F::LabelNumero, "LabelNumero", "Número*",
          &F::blsBorda18, "blsBorda18", {658, 147, 107, 26}, {592, 147, 64, 26}, "NRENDECONS"},
-        {13, &F::bldComplemento, "bldComplemento", &F::lblCompl, "lblCompl", "Compl",
+        {Complemento, &F::bldComplemento, "bldComplemento", &F::lblCompl, "lblCompl", "Compl",
          &F::blsBorda11, "blsBorda11", {88, 184, 156, 26}, {16, 184, 70, 26}, "DSCOMPLENDECONS"},
-        {14, &F::edtCodPais, "edtCodPais", &F::lblPais, "lblPais", "País", &F::blsBorda12,
+        {CodPais, &F::edtCodPais, "edtCodPais", &F::lblPais, "lblPais", "País", &F::blsBorda12,
          "blsBorda12", {370, 184, 60, 26}, {280, 184, 38, 26}, "CDPAIS"},
-        {15, &F::edtEstado, "edtEstado", &F::lblEstado, "lblEstado", "Estado", &F::blsBorda13,
+        {Estado, &F::edtEstado, "edtEstado", &F::lblEstado, "lblEstado", "Estado", &F::blsBorda13,
          "blsBorda13", {144, 220, 100, 26}, {16, 220, 74, 26}, "SGESTADO"},
-        {16, &F::edtCodMuni, "edtCodMuni", &F::lblMunicipio, "lblMunicipio", "Município",
+        {CodMuni, &F::edtCodMuni, "edtCodMuni", &F::lblMunicipio, "lblMunicipio", "Município",
          &F::blsBorda14, "blsBorda14", {370, 220, 60, 26}, {250, 220, 68, 26}, "CDMUNICIPIO"},
-        {17, &F::edtBairro, "edtBairro", &F::lblBairro, "lblBairro", "Bairro", &F::blsBorda15,
+        {Bairro, &F::edtBairro, "edtBairro", &F::lblBairro, "lblBairro", "Bairro", &F::blsBorda15,
          "blsBorda15", {144, 256, 156, 26}, {16, 256, 74, 26}, "CDBAIRRO"},
-        {18, &F::bldReferencia, "bldReferencia", &F::lblReferencia, "lblReferencia",
+        {Referencia, &F::bldReferencia, "bldReferencia", &F::lblReferencia, "lblReferencia",
          "Referência", &F::blsBorda16, "blsBorda16", {88, 292, 680, 26}, {16, 292, 70, 26}, "DSREFERENDECONS"},
     }};
     // clang-format on

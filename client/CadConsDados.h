@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CadConsColunas.h"
+#include "CadConsTabelas.h"
 #include "Cli_Kvt04410.h"
 #include "toolkit/FieldDef.h"
 
@@ -21,10 +23,6 @@ constexpr int kCorBorda = 15391193;            // field borders; also the keyboa
 constexpr int kCorPainelConsumidor = 14941679; // face of the consumer area
 constexpr int kCorConfirmar = 6610210;         // the Confirmar button
 
-// The columns a table of the form has at design time; empty for tables that take whatever
-// their packet or file brings.
-QList<kvt::FieldDef> colunasProjeto(const QString &tabela);
-
 // The lines of the form's messages component, "KEY|text".
 QStringList linhasMensagens();
 
@@ -44,25 +42,6 @@ struct CampoForm
     QRect rectRotulo;
     const char *coluna;
 };
-
-// A column copied into a field.
-struct ColunaCampo
-{
-    const char *coluna;
-    kvt::TouchButton *TfrmCadCons::*campo;
-};
-
-// Copies columns of the current row into the fields, as text; dates in the short date format.
-// Every column is looked up first, so a missing one fails before anything is written.
-void copiaColunas(TfrmCadCons &form, const kvt::DataSet &origem,
-                  const std::vector<ColunaCampo> &colunas);
-
-// Loads a service packet into the table; a call that failed with an error text reports that
-// text instead of a complaint about the packet.
-void carrega(kvt::MemTable &tabela, const QVariant &resultado, const QString &funcao);
-
-// The consumer's columns and the fields that show them, for the edit load and the search.
-const std::vector<ColunaCampo> &colunasConsumidor();
 
 // Fields 1..18 in number order.
 const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm();

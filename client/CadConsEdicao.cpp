@@ -1,6 +1,6 @@
 #include "CadConsEdicao.h"
 
-#include "Cli_Kvt04410.h"
+#include "CadConsMascara.h"
 #include "host/HostZet.h"
 #include "toolkit/TextRules.h"
 
@@ -9,6 +9,7 @@
 namespace {
 
 using E = CadConsEdicao;
+using namespace cadcons;
 
 // What an append must start with.
 enum class Aceita { Qualquer, Digitos, Data };
@@ -53,10 +54,10 @@ const Regra kRegras[E::kNumCampos + 1] = {
     /* 12 number      */ {5, Aceita::Qualquer, kLetras, {}},
     /* 13 complement  */ {50, Aceita::Qualquer, kTexto, {}},
     /* 14 country     */ {4, Aceita::Digitos, kNenhum,
-                          {E::kNmPais, 15, 16, E::kNmMuni, 17, E::kNmBairro}},
-    /* 15 state       */ {2, Aceita::Qualquer, kTexto, {16, E::kNmMuni, 17, E::kNmBairro}},
-    /* 16 municipality*/ {4, Aceita::Digitos, kTexto, {17, E::kNmBairro}},
-    /* 17 neighbourh. */ {10, Aceita::Digitos, kTexto, {E::kNmBairro}},
+                          {NmPais, Estado, CodMuni, NmMuni, Bairro, NmBairro}},
+    /* 15 state       */ {2, Aceita::Qualquer, kTexto, {CodMuni, NmMuni, Bairro, NmBairro}},
+    /* 16 municipality*/ {4, Aceita::Digitos, kTexto, {Bairro, NmBairro}},
+    /* 17 neighbourh. */ {10, Aceita::Digitos, kTexto, {NmBairro}},
     /* 18 reference   */ {250, Aceita::Qualquer, kTexto, {}},
 };
 // clang-format on
@@ -70,20 +71,21 @@ struct Saida
     int seNaoVazio;
 };
 
+using V = E::Verificacao;
+
 const Saida kSaidasAvanca[] = {
-    {1, E::Verificacao::Cep, 1},      {3, E::Verificacao::DtNasc, 0},
-    {7, E::Verificacao::Telefone, 0}, {8, E::Verificacao::Telefone2, 0},
-    {9, E::Verificacao::Celular, 0},  {14, E::Verificacao::Pais, 0},
-    {15, E::Verificacao::Estado, 15}, {16, E::Verificacao::Municipio, 16},
-    {17, E::Verificacao::Bairro, 17}, {5, E::Verificacao::Identidade, 5},
+    {Cep, V::Cep, Cep},          {DtNasc, V::DtNasc, 0},
+    {Telefone, V::Telefone, 0},  {Telefone2, V::Telefone2, 0},
+    {Celular, V::Celular, 0},    {CodPais, V::Pais, 0},
+    {Estado, V::Estado, Estado}, {CodMuni, V::Municipio, CodMuni},
+    {Bairro, V::Bairro, Bairro}, {Identidade, V::Identidade, Identidade},
 };
 
+// Leaving the CPF backwards checks the identity number that follows it.
 const Saida kSaidasRecua[] = {
-    {3, E::Verificacao::DtNasc, 0},      {7, E::Verificacao::Telefone, 0},
-    {8, E::Verificacao::Telefone2, 0},   {9, E::Verificacao::Celular, 0},
-    {14, E::Verificacao::Pais, 0},       {15, E::Verificacao::Estado, 15},
-    {16, E::Verificacao::Municipio, 16}, {17, E::Verificacao::Bairro, 17},
-    {4, E::Verificacao::Identidade, 5},
+    {DtNasc, V::DtNasc, 0},           {Telefone, V::Telefone, 0},  {Telefone2, V::Telefone2, 0},
+    {Celular, V::Celular, 0},         {CodPais, V::Pais, 0},       {Estado, V::Estado, Estado},
+    {CodMuni, V::Municipio, CodMuni}, {Bairro, V::Bairro, Bairro}, {Cpf, V::Identidade, Identidade},
 };
 
 bool digito(QChar c)
@@ -180,8 +182,8 @@ void CadConsEdicao::FormKeyPress(QChar key)
 bool CadConsEdicao::saiDoCampo(int campo, bool avanca)
 {
     // The country left blank takes everything that hung on it along.
-    if (campo == 14 && vazio(14)) {
-        for (const int dependente : kRegras[14].dependentes)
+    if (campo == CodPais && vazio(CodPais)) {
+        for (const int dependente : kRegras[CodPais].dependentes)
             m_textos.setTexto(dependente, QString());
         return true;
     }
@@ -207,12 +209,12 @@ int CadConsEdicao::FormKeyDown(int key, int shift)
     if (key == VK_RETURN && shift == Shift) {
         if (!saiDoCampo(inLblAtiv, false))
             return key;
-        inLblAtiv = inLblAtiv == 1 ? kNumCampos : inLblAtiv - 1;
+        inLblAtiv = inLblAtiv == Cep ? kNumCampos : inLblAtiv - 1;
     } else if (key == VK_RETURN) {
         if (!saiDoCampo(inLblAtiv, true))
             return key;
         if (inLblAtiv == kNumCampos)
-            inLblAtiv = 1;
+            inLblAtiv = Cep;
         else if (shift != Ctrl)
             ++inLblAtiv;
     }
@@ -233,19 +235,8 @@ int CadConsEdicao::FormKeyDown(int key, int shift)
         m_acoes.confirmar();
     if (key == VK_F3 && m_acoes.pesquisaHabilitada())
         m_acoes.pesquisaConsumidor();
-    if (key == VK_F9) {
-        switch (inLblAtiv) {
-        case 10:
-        case 14:
-        case 15:
-        case 16:
-        case 17:
-            m_acoes.abreLista(inLblAtiv);
-            break;
-        default:
-            break;
-        }
-    }
+    if (key == VK_F9 && campoComLista(inLblAtiv))
+        m_acoes.abreLista(inLblAtiv);
     // Alt+F4 has run the capture above and must not close the window.
     if (shift == Alt && key == VK_F4)
         key = 0;
@@ -285,6 +276,6 @@ void CadConsEdicao::limpaCampo()
 
 void CadConsEdicao::mascaraTelefones()
 {
-    for (int numero = 7; numero <= 9; ++numero)
+    for (int numero = Telefone; numero <= Celular; ++numero)
         m_textos.setTexto(numero, Mascara(m_textos.texto(numero), mascaraTelefone()));
 }

@@ -1,24 +1,23 @@
 #pragma once
 
+#include "CadConsCampos.h"
+#include "CadConsEstado.h"
+
 #include <QChar>
 #include <QString>
 
-#include <array>
+#include <functional>
 
 // The editing state of the registration screen without any widget: the field being edited, the
 // one-shot Shift and the Caps Lock, the per-field character rules, the key steps of the form's
-// key-down and key-press handlers and the navigation between fields. The form backs the texts
-// with its touch buttons and carries out the actions; tests back both with plain data.
+// key-down and key-press handlers, the navigation between fields and what the screen knows
+// besides its texts. The form backs the texts with its touch buttons and carries out the
+// actions; tests back both with plain data.
 class CadConsEdicao
 {
 public:
-    static constexpr int kNumCampos = 18;
-    // Texts that are not input fields: the names beside the country, municipality and
-    // neighbourhood codes (the numbers the form's dump gives them).
-    static constexpr int kNmPais = 19;
-    static constexpr int kNmMuni = 20;
-    static constexpr int kNmBairro = 21;
-    static constexpr int kNumTextos = 21;
+    static constexpr int kNumCampos = cadcons::kNumCampos;
+    static constexpr int kNumTextos = cadcons::kNumTextos;
 
     // Windows virtual-key codes the key handler is written for.
     enum Tecla : int {
@@ -50,7 +49,7 @@ public:
         Bairro,
     };
 
-    // Where the texts live (1..18 the fields, 19..21 the name displays).
+    // Where the texts live (the numbers of cadcons::Campo).
     class Textos
     {
     public:
@@ -79,6 +78,17 @@ public:
         virtual void mudaCor() = 0;
         // The letter keys show upper or lower case.
         virtual void mostraMaiusculas(bool maiusculas) = 0;
+        // Runs a call the operator waits for (the web postal-code request), showing that the
+        // screen is busy meanwhile.
+        virtual void aguarda(const std::function<void()> &chamada) { chamada(); }
+    };
+
+    // The operator's messages, by key of the messages table; "%s" is replaced by `nome`.
+    class Mensagens
+    {
+    public:
+        virtual ~Mensagens() = default;
+        virtual void mensagem(const char *chave, int tipo, const QString &nome = {}) const = 0;
     };
 
     CadConsEdicao(Textos &textos, Acoes &acoes);
@@ -86,6 +96,7 @@ public:
     int inLblAtiv = 0;
     bool boShift = false;
     bool boUpperCase = false;
+    CadConsEstado estado;
 
     // Appends one character (two for the date's automatic slash) to field inTag, or deletes its
     // last character and clears the fields that depend on the current field.
@@ -104,8 +115,6 @@ public:
     // Puts the three telephones into the telephone mask.
     void mascaraTelefones();
 
-    static bool campoTelefone(int numero) { return numero >= 7 && numero <= 9; }
-
 private:
     // A leaving check; false stops the key.
     bool saiDoCampo(int campo, bool avanca);
@@ -115,9 +124,3 @@ private:
     Textos &m_textos;
     Acoes &m_acoes;
 };
-
-// The mask of the telephone fields.
-inline QString mascaraTelefone()
-{
-    return QStringLiteral("(99)999999999");
-}

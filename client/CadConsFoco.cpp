@@ -30,13 +30,12 @@ void TfrmCadCons::VoltaCor()
 void TfrmCadCons::mudaCor()
 {
     VoltaCor();
-    pintaBorda(borda(inLblAtiv), Qt::black);
+    pintaBorda(borda(m_edicao.inLblAtiv), Qt::black);
 }
 
 namespace {
 
 using cadcons::carrega;
-using F = TfrmCadCons;
 const QString kUnidade = QStringLiteral("Cli_Kvt04410");
 
 } // namespace
@@ -84,12 +83,12 @@ bool TfrmCadCons::achou(kvt::MemTable &tabela, const char *naoEncontrado)
 QVariant TfrmCadCons::confere(const QVariant &resultado, const QString &metodo,
                               const QString &argumentos) const
 {
-    return MensagemMetodo(resultado, true, 0, metodo, kUnidade, argumentos, stIdEsquema);
+    return MensagemMetodo(resultado, true, 0, metodo, kUnidade, argumentos, estado().stIdEsquema);
 }
 
 bool TfrmCadCons::buscaCep()
 {
-    if (!Vd_Cep() && stIdValidaAten == QLatin1String("C")) {
+    if (!Vd_Cep() && estado().stIdValidaAten == QLatin1String("C")) {
         mensagem("CEPINV", 3);
         return false;
     }
@@ -104,14 +103,14 @@ bool TfrmCadCons::buscaCep()
     }
     cdsInfCep.first();
     cadcons::copiaColunas(*this, cdsInfCep,
-                          {{"CDPAIS", &F::edtCodPais},
-                           {"NMPAIS", &F::bldNmPais},
-                           {"SGESTADO", &F::edtEstado},
-                           {"CDMUNICIPIO", &F::edtCodMuni},
-                           {"NMMUNICIPIO", &F::bldNmMuni},
-                           {"CDBAIRRO", &F::edtBairro},
-                           {"NMBAIRRO", &F::bldNmBairro},
-                           {"DSLOGCEP", &F::edtEndereco}});
+                          {{"CDPAIS", cadcons::CodPais},
+                           {"NMPAIS", cadcons::NmPais},
+                           {"SGESTADO", cadcons::Estado},
+                           {"CDMUNICIPIO", cadcons::CodMuni},
+                           {"NMMUNICIPIO", cadcons::NmMuni},
+                           {"CDBAIRRO", cadcons::Bairro},
+                           {"NMBAIRRO", cadcons::NmBairro},
+                           {"DSLOGCEP", cadcons::Endereco}});
     return true;
 }
 
@@ -123,7 +122,8 @@ bool TfrmCadCons::buscaPais()
     carrega(cdsPais, resultado, QStringLiteral("getPais"));
     if (!achou(cdsPais, "PAIS_NCAD"))
         return false;
-    cadcons::copiaColunas(*this, cdsPais, {{"CDPAIS", &F::edtCodPais}, {"NMPAIS", &F::bldNmPais}});
+    cadcons::copiaColunas(*this, cdsPais,
+                          {{"CDPAIS", cadcons::CodPais}, {"NMPAIS", cadcons::NmPais}});
     return true;
 }
 
@@ -139,7 +139,7 @@ bool TfrmCadCons::buscaEstado()
             QStringLiteral("getEstado"));
     if (!achou(cdsEstado, "ESTADO_NCAD2"))
         return false;
-    cadcons::copiaColunas(*this, cdsEstado, {{"SGESTADO", &F::edtEstado}});
+    cadcons::copiaColunas(*this, cdsEstado, {{"SGESTADO", cadcons::Estado}});
     return true;
 }
 
@@ -159,7 +159,7 @@ bool TfrmCadCons::buscaMunicipio(bool avanca)
     if (!achou(cdsMunicipio, "MUNI_NCAD2"))
         return false;
     cadcons::copiaColunas(*this, cdsMunicipio,
-                          {{"CDMUNICIPIO", &F::edtCodMuni}, {"NMMUNICIPIO", &F::bldNmMuni}});
+                          {{"CDMUNICIPIO", cadcons::CodMuni}, {"NMMUNICIPIO", cadcons::NmMuni}});
     return true;
 }
 
@@ -179,6 +179,6 @@ bool TfrmCadCons::buscaBairro()
     if (!achou(cdsBairro, "BAIRRO_NCAD2"))
         return false;
     cadcons::copiaColunas(*this, cdsBairro,
-                          {{"CDBAIRRO", &F::edtBairro}, {"NMBAIRRO", &F::bldNmBairro}});
+                          {{"CDBAIRRO", cadcons::Bairro}, {"NMBAIRRO", cadcons::NmBairro}});
     return true;
 }

@@ -71,10 +71,10 @@ void TfrmCadCons::InicializaForm(const QVariantList &arParams)
         rdmInsereConsumidor = new TrdmInsereConsumidor();
     rdmInsereConsumidor->connectDatabase();
 
-    stCdCliente = paramText(arParams, 0);
-    stConsumidor = paramText(arParams, 1);
-    stTelefone = paramText(arParams, 2);
-    stModo = paramText(arParams, 3);
+    estado().stCdCliente = paramText(arParams, 0);
+    estado().stConsumidor = paramText(arParams, 1);
+    estado().stTelefone = paramText(arParams, 2);
+    estado().stModo = paramText(arParams, 3);
 
     resize(kLarguraJanela, kAlturaJanela);
     if (const QScreen *tela = QGuiApplication::primaryScreen()) {
@@ -85,23 +85,24 @@ void TfrmCadCons::InicializaForm(const QVariantList &arParams)
         move(windowOrigin(area, size(), centrada.topLeft()));
     }
 
-    stResult = QStringLiteral("SAIR");
+    estado().stResult = QStringLiteral("SAIR");
 
     leParametros();
 
-    lblCodTela->setText(
-        MontaRodapeGeral(boUtilizaImpFis, QStringLiteral("KVT04410"), QStringLiteral("S")));
+    lblCodTela->setText(MontaRodapeGeral(estado().boUtilizaImpFis, QStringLiteral("KVT04410"),
+                                         QStringLiteral("S")));
 
-    inLblAtiv = 1;
+    m_edicao.inLblAtiv = 1;
     mudaCor();
 
-    adqPesqConsumidor = GetTodosCons(stCdFilial, QStringLiteral("T"), QStringLiteral("T"));
+    estado().adqPesqConsumidor =
+        GetTodosCons(estado().stCdFilial, QStringLiteral("T"), QStringLiteral("T"));
 
     BuscaTipoVenda();
 
-    if (EmptyString(stConsumidor)) {
-        if (!EmptyString(stTelefone))
-            bldTelefone->setCaption(stTelefone);
+    if (EmptyString(estado().stConsumidor)) {
+        if (!EmptyString(estado().stTelefone))
+            bldTelefone->setCaption(estado().stTelefone);
         preencheEnderecoFilial();
     } else {
         carregaConsumidor();
@@ -117,7 +118,7 @@ void TfrmCadCons::preencheEnderecoFilial()
         getEndeFili(resultado);
         const QVariant pacote =
             MensagemMetodo(resultado, true, 0, QStringLiteral("getEndeFili"),
-                           QStringLiteral("Cli_Kvt04410"), QString(), stIdEsquema);
+                           QStringLiteral("Cli_Kvt04410"), QString(), estado().stIdEsquema);
         cdsEndeFili.loadFromPacket(pacote.toByteArray(), QStringLiteral("getEndeFili"));
     }
 
@@ -125,32 +126,31 @@ void TfrmCadCons::preencheEnderecoFilial()
     // without an address row leaves the fields empty.
     if (!cdsEndeFili.isEmpty() && cdsEndeFili.recNo() < 0)
         cdsEndeFili.first();
-    using F = TfrmCadCons;
     cadcons::copiaColunas(*this, cdsEndeFili,
-                          {{"CDPAIS", &F::edtCodPais},
-                           {"NMPAIS", &F::bldNmPais},
-                           {"SGESTADO", &F::edtEstado},
-                           {"CDMUNICIPIO", &F::edtCodMuni},
-                           {"NMMUNICIPIO", &F::bldNmMuni}});
+                          {{"CDPAIS", cadcons::CodPais},
+                           {"NMPAIS", cadcons::NmPais},
+                           {"SGESTADO", cadcons::Estado},
+                           {"CDMUNICIPIO", cadcons::CodMuni},
+                           {"NMMUNICIPIO", cadcons::NmMuni}});
 }
 
 void TfrmCadCons::carregaConsumidor()
 {
     // Without a consumer list the screen opens with empty fields.
-    if (!adqPesqConsumidor)
+    if (!estado().adqPesqConsumidor)
         return;
 
     kvt::RowFilter filtro;
-    filtro.add(QStringLiteral("CDCLIENTE"), stCdCliente);
-    filtro.add(QStringLiteral("CDCONSUMIDOR"), stConsumidor);
-    adqPesqConsumidor->setFiltered(false);
-    adqPesqConsumidor->setFilter(filtro);
-    adqPesqConsumidor->setFiltered(true);
-    if (adqPesqConsumidor->isEmpty())
+    filtro.add(QStringLiteral("CDCLIENTE"), estado().stCdCliente);
+    filtro.add(QStringLiteral("CDCONSUMIDOR"), estado().stConsumidor);
+    estado().adqPesqConsumidor->setFiltered(false);
+    estado().adqPesqConsumidor->setFilter(filtro);
+    estado().adqPesqConsumidor->setFiltered(true);
+    if (estado().adqPesqConsumidor->isEmpty())
         return;
-    adqPesqConsumidor->first();
+    estado().adqPesqConsumidor->first();
 
-    cadcons::copiaColunas(*this, *adqPesqConsumidor, cadcons::colunasConsumidor());
+    cadcons::copiaColunas(*this, *estado().adqPesqConsumidor, cadcons::colunasConsumidor());
     mostraTipoVenda();
 }
 
@@ -179,21 +179,21 @@ void TfrmCadCons::leParametros()
     const auto texto = [this](const char *coluna) {
         return cdsParametrosZet.asString(QString::fromLatin1(coluna));
     };
-    incor1 = inteiro("INCOR1");
-    incor2 = inteiro("INCOR2");
-    incor3 = inteiro("INCOR3");
-    incor4 = inteiro("INCOR4");
-    incor5 = inteiro("INCOR5");
-    incor6 = inteiro("INCOR6");
-    boUtilizaImpFis = simNao(cdsParametrosZet.fieldValue(QStringLiteral("UTILIZAIMPFIS")));
-    stIdEsquema = texto("IDESQUEMA");
-    stCdCusClie = texto("CDCCUSCLIE");
-    stCdTipoCons = texto("CDTIPOCONS");
-    stCdFilial = texto("CDFILIAL");
-    stCdLoja = texto("CDLOJA");
-    stIdValidaAten = texto("IDVALIDAATEN");
-    if (EmptyString(stCdCliente))
-        stCdCliente = texto("CDCLIENTE");
+    estado().incor1 = inteiro("INCOR1");
+    estado().incor2 = inteiro("INCOR2");
+    estado().incor3 = inteiro("INCOR3");
+    estado().incor4 = inteiro("INCOR4");
+    estado().incor5 = inteiro("INCOR5");
+    estado().incor6 = inteiro("INCOR6");
+    estado().boUtilizaImpFis = simNao(cdsParametrosZet.fieldValue(QStringLiteral("UTILIZAIMPFIS")));
+    estado().stIdEsquema = texto("IDESQUEMA");
+    estado().stCdCusClie = texto("CDCCUSCLIE");
+    estado().stCdTipoCons = texto("CDTIPOCONS");
+    estado().stCdFilial = texto("CDFILIAL");
+    estado().stCdLoja = texto("CDLOJA");
+    estado().stIdValidaAten = texto("IDVALIDAATEN");
+    if (EmptyString(estado().stCdCliente))
+        estado().stCdCliente = texto("CDCLIENTE");
 
     const QColor cor = kvt::tcolor(cadcons::kCorBorda);
     pintaFundo(panTeclado, cor);

@@ -71,29 +71,12 @@ struct NomeExibido
     int ordemDump;
 };
 
-// clang-format off
-const NomeExibido kNomes[] = {
-    {&F::bldNmPais, "bldNmPais", &F::blsBordaNMPais, "blsBordaNMPais", {442, 184, 326, 26}, 19},
-    {&F::bldNmMuni, "bldNmMuni", &F::blsBordaNMMuni, "blsBordaNMMuni", {442, 220, 326, 26}, 20},
-    {&F::bldNmBairro, "bldNmBairro", &F::blsBordaNMBairro, "blsBordaNMBairro",
-     {316, 256, 452, 26}, 21},
-};
-// clang-format on
-
 struct BotaoLista
 {
     kvt::ListButton *F::*controle;
     const char *nome;
     bool noPainel;
     QRect rect;
-};
-
-const BotaoLista kListas[] = {
-    {&F::dfxPesqPais, "dfxPesqPais", false, {320, 177, 43, 39}},
-    {&F::dxfPesqEstado, "dxfPesqEstado", false, {92, 213, 45, 41}},
-    {&F::dxfMunicipio, "dxfMunicipio", false, {320, 213, 44, 40}},
-    {&F::dxfBairro, "dxfBairro", false, {92, 249, 45, 39}},
-    {&F::dxfTipoVenda, "dxfTipoVenda", true, {724, 38, 43, 39}},
 };
 
 struct BotaoAcao
@@ -106,17 +89,6 @@ struct BotaoAcao
     int cor;
     QRect rect;
 };
-
-// clang-format off
-const BotaoAcao kAcoes[] = {
-    {&F::sbtPesqCons, "sbtPesqCons", "Pesquisa Consumidor\nF3", "Pesquisa Consumidor", true,
-     kCorMoldura, {660, 355, 110, 65}},
-    {&F::sbtDigital, "sbtDigital", "Capturar Digital\nF4", "Capturar Digital", true, kCorMoldura,
-     {660, 430, 110, 65}},
-    {&F::sbtConfirmar, "sbtConfirmar", "Confirmar\nF2", "Confirmar", false, kCorConfirmar,
-     {660, 505, 110, 65}},
-};
-// clang-format on
 
 // Keys of panTeclado (sbtArroba lies in panOutros). The tag is the key's character code.
 struct Tecla
@@ -140,58 +112,6 @@ constexpr QRect tecla(int coluna, int y)
     return {col(coluna), y, kLarguraTecla, kAlturaTecla};
 }
 
-// clang-format off
-const Tecla kTeclas[] = {
-    {&F::sbt1, "sbt1", "1", tecla(0, 1), 19, '1'},
-    {&F::sbt2, "sbt2", "2", tecla(1, 1), 19, '2'},
-    {&F::sbt3, "sbt3", "3", tecla(2, 1), 19, '3'},
-    {&F::sbt4, "sbt4", "4", tecla(3, 1), 19, '4'},
-    {&F::sbt5, "sbt5", "5", tecla(4, 1), 19, '5'},
-    {&F::sbt6, "sbt6", "6", tecla(5, 1), 19, '6'},
-    {&F::sbt7, "sbt7", "7", tecla(6, 1), 19, '7'},
-    {&F::sbt8, "sbt8", "8", tecla(7, 1), 19, '8'},
-    {&F::sbt9, "sbt9", "9", tecla(8, 1), 19, '9'},
-    {&F::sbt0, "sbt0", "0", tecla(9, 1), 19, '0'},
-    {&F::sbtQ, "sbtQ", "q", tecla(0, 46), 19, 'q'},
-    {&F::sbtW, "sbtW", "w", tecla(1, 46), 19, 'w'},
-    {&F::sbtE, "sbtE", "e", tecla(2, 46), 19, 'e'},
-    {&F::sbtR, "sbtR", "r", tecla(3, 46), 19, 'r'},
-    {&F::sbtT, "sbtT", "t", tecla(4, 46), 19, 't'},
-    {&F::sbtY, "sbtY", "y", tecla(5, 46), 19, 'y'},
-    {&F::sbtU, "sbtU", "u", tecla(6, 46), 19, 'u'},
-    {&F::sbtI, "sbtI", "i", tecla(7, 46), 19, 'i'},
-    {&F::sbtO, "sbtO", "o", tecla(8, 46), 19, 'o'},
-    {&F::sbtP, "sbtP", "p", tecla(9, 46), 19, 'p'},
-    {&F::sbtBackSpace, "sbtBackSpace", "Backspace", {513, 46, 99, kAlturaTecla}, 16, 8},
-    {&F::sbtA, "sbtA", "a", tecla(0, 91), 19, 'a'},
-    {&F::sbtS, "sbtS", "s", tecla(1, 91), 19, 's'},
-    {&F::sbtD, "sbtD", "d", tecla(2, 91), 19, 'd'},
-    {&F::sbtF, "sbtF", "f", tecla(3, 91), 19, 'f'},
-    {&F::sbtG, "sbtG", "g", tecla(4, 91), 19, 'g'},
-    {&F::sbtH, "sbtH", "h", tecla(5, 91), 19, 'h'},
-    {&F::sbtJ, "sbtJ", "j", tecla(6, 91), 19, 'j'},
-    {&F::sbtK, "sbtK", "k", tecla(7, 91), 19, 'k'},
-    {&F::sbtL, "sbtL", "l", tecla(8, 91), 19, 'l'},
-    {&F::sbtCCdil, "sbtCCdil", "ç", tecla(9, 91), 19, 231},
-    {&F::sbtEnter, "sbtEnter", "Enter", {513, 91, 99, 134}, 19, 13},
-    {&F::sbtZ, "sbtZ", "z", tecla(0, 136), 19, 'z'},
-    {&F::sbtX, "sbtX", "x", tecla(1, 136), 19, 'x'},
-    {&F::sbtC, "sbtC", "c", tecla(2, 136), 19, 'c'},
-    {&F::sbtV, "sbtV", "v", tecla(3, 136), 19, 'v'},
-    {&F::sbtB, "sbtB", "b", tecla(4, 136), 19, 'b'},
-    {&F::sbtN, "sbtN", "n", tecla(5, 136), 19, 'n'},
-    {&F::sbtM, "sbtM", "m", tecla(6, 136), 19, 'm'},
-    {&F::sbtVirgula, "sbtVirgula", ",", tecla(7, 136), 19, ','},
-    {&F::sbtPonto, "sbtPonto", ".", tecla(8, 136), 19, '.'},
-    {&F::sbtBarra, "sbtBarra", "/", tecla(9, 136), 19, '/'},
-    {&F::sbtShift, "sbtShift", "Shift", {54, 181, 68, kAlturaTecla}, 16, 16},
-    {&F::sbtEspaco, "sbtEspaco", "", {123, 181, 150, kAlturaTecla}, 19, ' '},
-    {&F::sbtCapsLock, "sbtCapsLock", "Caps Lock", {274, 181, 85, kAlturaTecla}, 16, 20},
-    {&F::sbt_, "sbt_", "_", tecla(7, 181), 19, '_'},
-    {&F::sbtContraBarra, "sbtContraBarra", "\\", tecla(9, 181), 19, '\\'},
-};
-// clang-format on
-
 struct TeclaFigura
 {
     kvt::PictureButton *F::*controle;
@@ -202,15 +122,6 @@ struct TeclaFigura
     QRect rect;
     int fonte;
 };
-
-// clang-format off
-const TeclaFigura kTeclasFigura[] = {
-    {&F::sbtOutros, "sbtOutros", "Teclas\nEspeciais", kvt::Picture::None, "Outras teclas",
-     {513, 1, 99, kAlturaTecla}, 13},
-    {&F::sbtSair, "sbtSair", "", kvt::Picture::LeftArrowCircle, "", tecla(0, 181), 19},
-    {&F::sbtLimpar, "sbtLimpar", "", kvt::Picture::DeleteKey, "", tecla(8, 181), 19},
-};
-// clang-format on
 
 // The field-border colour around a control's rectangle.
 kvt::RoundShape *criaBorda(QWidget *pai, const char *nome, const QRect &rectCampo)
@@ -244,6 +155,94 @@ void estiloTecla(kvt::TouchButton *b, int fonte)
 
 void TfrmCadCons::criaControles()
 {
+    // The tables name private controls, so they live here.
+    // clang-format off
+    static const NomeExibido kNomes[] = {
+        {&F::bldNmPais, "bldNmPais", &F::blsBordaNMPais, "blsBordaNMPais", {442, 184, 326, 26}, 19},
+        {&F::bldNmMuni, "bldNmMuni", &F::blsBordaNMMuni, "blsBordaNMMuni", {442, 220, 326, 26}, 20},
+        {&F::bldNmBairro, "bldNmBairro", &F::blsBordaNMBairro, "blsBordaNMBairro",
+         {316, 256, 452, 26}, 21},
+    };
+    // clang-format on
+    // clang-format off
+    static const BotaoLista kListas[] = {
+        {&F::dfxPesqPais, "dfxPesqPais", false, {320, 177, 43, 39}},
+        {&F::dxfPesqEstado, "dxfPesqEstado", false, {92, 213, 45, 41}},
+        {&F::dxfMunicipio, "dxfMunicipio", false, {320, 213, 44, 40}},
+        {&F::dxfBairro, "dxfBairro", false, {92, 249, 45, 39}},
+        {&F::dxfTipoVenda, "dxfTipoVenda", true, {724, 38, 43, 39}},
+    };
+    // clang-format on
+    // clang-format off
+    static const BotaoAcao kAcoes[] = {
+        {&F::sbtPesqCons, "sbtPesqCons", "Pesquisa Consumidor\nF3", "Pesquisa Consumidor", true,
+         kCorMoldura, {660, 355, 110, 65}},
+        {&F::sbtDigital, "sbtDigital", "Capturar Digital\nF4", "Capturar Digital", true, kCorMoldura,
+         {660, 430, 110, 65}},
+        {&F::sbtConfirmar, "sbtConfirmar", "Confirmar\nF2", "Confirmar", false, kCorConfirmar,
+         {660, 505, 110, 65}},
+    };
+    // clang-format on
+    // clang-format off
+    static const Tecla kTeclas[] = {
+        {&F::sbt1, "sbt1", "1", tecla(0, 1), 19, '1'},
+        {&F::sbt2, "sbt2", "2", tecla(1, 1), 19, '2'},
+        {&F::sbt3, "sbt3", "3", tecla(2, 1), 19, '3'},
+        {&F::sbt4, "sbt4", "4", tecla(3, 1), 19, '4'},
+        {&F::sbt5, "sbt5", "5", tecla(4, 1), 19, '5'},
+        {&F::sbt6, "sbt6", "6", tecla(5, 1), 19, '6'},
+        {&F::sbt7, "sbt7", "7", tecla(6, 1), 19, '7'},
+        {&F::sbt8, "sbt8", "8", tecla(7, 1), 19, '8'},
+        {&F::sbt9, "sbt9", "9", tecla(8, 1), 19, '9'},
+        {&F::sbt0, "sbt0", "0", tecla(9, 1), 19, '0'},
+        {&F::sbtQ, "sbtQ", "q", tecla(0, 46), 19, 'q'},
+        {&F::sbtW, "sbtW", "w", tecla(1, 46), 19, 'w'},
+        {&F::sbtE, "sbtE", "e", tecla(2, 46), 19, 'e'},
+        {&F::sbtR, "sbtR", "r", tecla(3, 46), 19, 'r'},
+        {&F::sbtT, "sbtT", "t", tecla(4, 46), 19, 't'},
+        {&F::sbtY, "sbtY", "y", tecla(5, 46), 19, 'y'},
+        {&F::sbtU, "sbtU", "u", tecla(6, 46), 19, 'u'},
+        {&F::sbtI, "sbtI", "i", tecla(7, 46), 19, 'i'},
+        {&F::sbtO, "sbtO", "o", tecla(8, 46), 19, 'o'},
+        {&F::sbtP, "sbtP", "p", tecla(9, 46), 19, 'p'},
+        {&F::sbtBackSpace, "sbtBackSpace", "Backspace", {513, 46, 99, kAlturaTecla}, 16, 8},
+        {&F::sbtA, "sbtA", "a", tecla(0, 91), 19, 'a'},
+        {&F::sbtS, "sbtS", "s", tecla(1, 91), 19, 's'},
+        {&F::sbtD, "sbtD", "d", tecla(2, 91), 19, 'd'},
+        {&F::sbtF, "sbtF", "f", tecla(3, 91), 19, 'f'},
+        {&F::sbtG, "sbtG", "g", tecla(4, 91), 19, 'g'},
+        {&F::sbtH, "sbtH", "h", tecla(5, 91), 19, 'h'},
+        {&F::sbtJ, "sbtJ", "j", tecla(6, 91), 19, 'j'},
+        {&F::sbtK, "sbtK", "k", tecla(7, 91), 19, 'k'},
+        {&F::sbtL, "sbtL", "l", tecla(8, 91), 19, 'l'},
+        {&F::sbtCCdil, "sbtCCdil", "ç", tecla(9, 91), 19, 231},
+        {&F::sbtEnter, "sbtEnter", "Enter", {513, 91, 99, 134}, 19, 13},
+        {&F::sbtZ, "sbtZ", "z", tecla(0, 136), 19, 'z'},
+        {&F::sbtX, "sbtX", "x", tecla(1, 136), 19, 'x'},
+        {&F::sbtC, "sbtC", "c", tecla(2, 136), 19, 'c'},
+        {&F::sbtV, "sbtV", "v", tecla(3, 136), 19, 'v'},
+        {&F::sbtB, "sbtB", "b", tecla(4, 136), 19, 'b'},
+        {&F::sbtN, "sbtN", "n", tecla(5, 136), 19, 'n'},
+        {&F::sbtM, "sbtM", "m", tecla(6, 136), 19, 'm'},
+        {&F::sbtVirgula, "sbtVirgula", ",", tecla(7, 136), 19, ','},
+        {&F::sbtPonto, "sbtPonto", ".", tecla(8, 136), 19, '.'},
+        {&F::sbtBarra, "sbtBarra", "/", tecla(9, 136), 19, '/'},
+        {&F::sbtShift, "sbtShift", "Shift", {54, 181, 68, kAlturaTecla}, 16, 16},
+        {&F::sbtEspaco, "sbtEspaco", "", {123, 181, 150, kAlturaTecla}, 19, ' '},
+        {&F::sbtCapsLock, "sbtCapsLock", "Caps Lock", {274, 181, 85, kAlturaTecla}, 16, 20},
+        {&F::sbt_, "sbt_", "_", tecla(7, 181), 19, '_'},
+        {&F::sbtContraBarra, "sbtContraBarra", "\\", tecla(9, 181), 19, '\\'},
+    };
+    // clang-format on
+    // clang-format off
+    static const TeclaFigura kTeclasFigura[] = {
+        {&F::sbtOutros, "sbtOutros", "Teclas\nEspeciais", kvt::Picture::None, "Outras teclas",
+         {513, 1, 99, kAlturaTecla}, 13},
+        {&F::sbtSair, "sbtSair", "", kvt::Picture::LeftArrowCircle, "", tecla(0, 181), 19},
+        {&F::sbtLimpar, "sbtLimpar", "", kvt::Picture::DeleteKey, "", tecla(8, 181), 19},
+    };
+    // clang-format on
+
     const QColor branco(Qt::white);
     const QColor fundoConsumidor = kvt::tcolor(kCorPainelConsumidor);
 
@@ -256,7 +255,8 @@ void TfrmCadCons::criaControles()
     panTeclado = criaPainel(this, "panTeclado", {16, 351, 615, 225}, &branco);
 
     for (const cadcons::CampoForm &c : cadcons::camposForm()) {
-        QWidget *pai = c.numero <= 10 ? static_cast<QWidget *>(panConsumidor) : this;
+        QWidget *pai =
+            c.numero <= cadcons::TipoVenda ? static_cast<QWidget *>(panConsumidor) : this;
         QWidget *borda = nullptr;
         if (c.borda) {
             this->*c.borda = criaBorda(pai, c.nomeBorda, c.rect);
@@ -275,8 +275,8 @@ void TfrmCadCons::criaControles()
         rotulo->setWordWrap(true);
         this->*c.rotulo = rotulo;
 
-        auto *campo =
-            criaCampo(pai, c.nomeCampo, c.rect, c.numero == 10 ? 12 : 15, c.numero, c.numero);
+        auto *campo = criaCampo(pai, c.nomeCampo, c.rect, c.numero == cadcons::TipoVenda ? 12 : 15,
+                                c.numero, c.numero);
         this->*c.campo = campo;
 
         m_campos[c.numero] = campo;
@@ -286,6 +286,8 @@ void TfrmCadCons::criaControles()
     for (const NomeExibido &n : kNomes) {
         this->*n.borda = criaBorda(this, n.nomeBorda, n.rect);
         this->*n.controle = criaCampo(this, n.nome, n.rect, 15, 0, n.ordemDump);
+        // The dump order of a name display is its text number.
+        m_campos[n.ordemDump] = this->*n.controle;
     }
 
     for (const BotaoLista &l : kListas) {

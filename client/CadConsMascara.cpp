@@ -1,4 +1,4 @@
-#include "Cli_Kvt04410.h"
+#include "CadConsMascara.h"
 
 namespace {
 

@@ -9,8 +9,6 @@
 
 namespace {
 
-using F = TfrmCadCons;
-
 void limpaFiltro(kvt::DataSet &tabela)
 {
     tabela.setFiltered(false);
@@ -37,8 +35,9 @@ void TfrmCadCons::BuscaTipoVenda()
 void TfrmCadCons::mostraTipoVenda()
 {
     // The consumer's own sale type is kept for the save, where no pick replaces it.
-    stTipoVendaConsumidor = adqPesqConsumidor->asString(QStringLiteral("IDTPVENDACONS"));
-    if (cdsTipoVenda.locate({QStringLiteral("CDTIPOVENDA")}, {stTipoVendaConsumidor}))
+    estado().stTipoVendaConsumidor =
+        estado().adqPesqConsumidor->asString(QStringLiteral("IDTPVENDACONS"));
+    if (cdsTipoVenda.locate({QStringLiteral("CDTIPOVENDA")}, {estado().stTipoVendaConsumidor}))
         edtTipoVenda->setCaption(cdsTipoVenda.asString(QStringLiteral("NMTIPOVENDA")));
 }
 
@@ -51,7 +50,8 @@ bool TfrmCadCons::escolhe(kvt::MemTable &tabela, const QVariant &resultado, cons
         mensagem(listaVazia, 3);
         return false;
     }
-    return Pesquisa && Pesquisa(tabela, 0, pais, incor1, incor2, incor3, incor5, 0);
+    return Pesquisa && Pesquisa(tabela, 0, pais, estado().incor1, estado().incor2, estado().incor3,
+                                estado().incor5, 0);
 }
 
 void TfrmCadCons::dfxPesqPaisClick()
@@ -63,7 +63,7 @@ void TfrmCadCons::dfxPesqPaisClick()
         if (escolhe(cdsPais, resultado, QStringLiteral("getPais"), QStringLiteral("T"), "PAIS_NCAD",
                     QStringLiteral("S")))
             cadcons::copiaColunas(*this, cdsPais,
-                                  {{"CDPAIS", &F::edtCodPais}, {"NMPAIS", &F::bldNmPais}});
+                                  {{"CDPAIS", cadcons::CodPais}, {"NMPAIS", cadcons::NmPais}});
     } catch (const kvt::EAbort &) {
         throw;
     } catch (const kvt::Exception &e) {
@@ -81,7 +81,7 @@ void TfrmCadCons::dxfPesqEstadoClick()
     getEstado(QString(), pais, QStringLiteral("T"), resultado);
     if (escolhe(cdsEstado, resultado, QStringLiteral("getEstado"),
                 QLatin1Char('-') + pais + QStringLiteral("-T"), "ESTADO_NCAD", QStringLiteral("N")))
-        cadcons::copiaColunas(*this, cdsEstado, {{"SGESTADO", &F::edtEstado}});
+        cadcons::copiaColunas(*this, cdsEstado, {{"SGESTADO", cadcons::Estado}});
 }
 
 void TfrmCadCons::dxfMunicipioClick()
@@ -93,8 +93,9 @@ void TfrmCadCons::dxfMunicipioClick()
     if (escolhe(cdsMunicipio, resultado, QStringLiteral("getMunicipio "),
                 QLatin1Char('-') + estado + QLatin1Char('-') + pais + QStringLiteral("-T"),
                 "MUNICIPIO_NCAD", QStringLiteral("N")))
-        cadcons::copiaColunas(*this, cdsMunicipio,
-                              {{"CDMUNICIPIO", &F::edtCodMuni}, {"NMMUNICIPIO", &F::bldNmMuni}});
+        cadcons::copiaColunas(
+            *this, cdsMunicipio,
+            {{"CDMUNICIPIO", cadcons::CodMuni}, {"NMMUNICIPIO", cadcons::NmMuni}});
 }
 
 void TfrmCadCons::dxfBairroClick()
@@ -109,7 +110,7 @@ void TfrmCadCons::dxfBairroClick()
                     QStringLiteral("-T"),
                 "BAIRRO_NCAD", QStringLiteral("N")))
         cadcons::copiaColunas(*this, cdsBairro,
-                              {{"CDBAIRRO", &F::edtBairro}, {"NMBAIRRO", &F::bldNmBairro}});
+                              {{"CDBAIRRO", cadcons::Bairro}, {"NMBAIRRO", cadcons::NmBairro}});
 }
 
 void TfrmCadCons::dxfTipoVendaClick()
@@ -118,20 +119,20 @@ void TfrmCadCons::dxfTipoVendaClick()
     if (!Pesquisa || !Pesquisa(cdsTipoVenda, 0, QStringLiteral("N"), 0, 0, 0, 0, 0))
         return;
     edtTipoVenda->setCaption(cdsTipoVenda.asString(QStringLiteral("NMTIPOVENDA")));
-    stCdTipoVenda = cdsTipoVenda.asString(QStringLiteral("CDTIPOVENDA"));
+    estado().stCdTipoVenda = cdsTipoVenda.asString(QStringLiteral("CDTIPOVENDA"));
 }
 
 void TfrmCadCons::sbtPesqConsClick()
 {
-    if (!adqPesqConsumidor)
+    if (!estado().adqPesqConsumidor)
         return;
     // Every consumer of the list is offered, whatever an edit or a phone check filtered.
-    limpaFiltro(*adqPesqConsumidor);
-    if (!Pesquisa ||
-        !Pesquisa(*adqPesqConsumidor, 0, QStringLiteral("N"), incor1, incor2, incor3, incor5, 0))
+    limpaFiltro(*estado().adqPesqConsumidor);
+    if (!Pesquisa || !Pesquisa(*estado().adqPesqConsumidor, 0, QStringLiteral("N"), estado().incor1,
+                               estado().incor2, estado().incor3, estado().incor5, 0))
         return;
-    stConsumidor = adqPesqConsumidor->asString(QStringLiteral("CDCONSUMIDOR"));
-    cadcons::copiaColunas(*this, *adqPesqConsumidor, cadcons::colunasConsumidor());
+    estado().stConsumidor = estado().adqPesqConsumidor->asString(QStringLiteral("CDCONSUMIDOR"));
+    cadcons::copiaColunas(*this, *estado().adqPesqConsumidor, cadcons::colunasConsumidor());
     mostraTipoVenda();
 }
 
@@ -143,19 +144,19 @@ void TfrmCadCons::pesquisaConsumidor()
 void TfrmCadCons::abreLista(int campo)
 {
     switch (campo) {
-    case 10:
+    case cadcons::TipoVenda:
         dxfTipoVendaClick();
         break;
-    case 14:
+    case cadcons::CodPais:
         dfxPesqPaisClick();
         break;
-    case 15:
+    case cadcons::Estado:
         dxfPesqEstadoClick();
         break;
-    case 16:
+    case cadcons::CodMuni:
         dxfMunicipioClick();
         break;
-    case 17:
+    case cadcons::Bairro:
         dxfBairroClick();
         break;
     default:

@@ -22,18 +22,14 @@ template <class Button, class Handler> void liga(Button *botao, TfrmCadCons *for
 
 void TfrmCadCons::ligaControles()
 {
+    using namespace cadcons;
     for (int numero = 1; numero <= kNumCampos; ++numero)
         liga(campo(numero), this, [numero](TfrmCadCons *f) { f->campoClick(numero); });
-    const struct
-    {
-        kvt::TouchButton *TfrmCadCons::*nome;
-        int campo;
-    } nomes[] = {{&TfrmCadCons::bldNmPais, 14},
-                 {&TfrmCadCons::bldNmMuni, 16},
-                 {&TfrmCadCons::bldNmBairro, 17}};
-    for (const auto &n : nomes) {
-        const int numero = n.campo;
-        liga(this->*n.nome, this, [numero](TfrmCadCons *f) { f->campoClick(numero); });
+    // A name display selects its code field.
+    const std::pair<int, int> nomes[] = {{NmPais, CodPais}, {NmMuni, CodMuni}, {NmBairro, Bairro}};
+    for (const auto &[nome, codigo] : nomes) {
+        const int numero = codigo;
+        liga(campo(nome), this, [numero](TfrmCadCons *f) { f->campoClick(numero); });
     }
 
     using F = TfrmCadCons;
@@ -73,29 +69,15 @@ void TfrmCadCons::ligaControles()
     }
 }
 
-kvt::TouchButton *TfrmCadCons::nomeExibido(int numero) const
-{
-    switch (numero) {
-    case CadConsEdicao::kNmPais:
-        return bldNmPais;
-    case CadConsEdicao::kNmMuni:
-        return bldNmMuni;
-    case CadConsEdicao::kNmBairro:
-        return bldNmBairro;
-    default:
-        return campo(numero);
-    }
-}
-
 QString TfrmCadCons::texto(int numero) const
 {
-    const kvt::TouchButton *controle = nomeExibido(numero);
+    const kvt::TouchButton *controle = campo(numero);
     return controle ? controle->caption() : QString();
 }
 
 void TfrmCadCons::setTexto(int numero, const QString &texto)
 {
-    if (kvt::TouchButton *controle = nomeExibido(numero))
+    if (kvt::TouchButton *controle = campo(numero))
         controle->setCaption(texto);
 }
 
@@ -111,17 +93,17 @@ void TfrmCadCons::campoClick(int numero)
 
 void TfrmCadCons::sbtCaracterClick(QChar caractere)
 {
-    postaTexto(inLblAtiv, QString(caractere), false);
+    postaTexto(m_edicao.inLblAtiv, QString(caractere), false);
 }
 
 void TfrmCadCons::sbt_Click()
 {
-    postaTexto(inLblAtiv, QStringLiteral("_"), false);
+    postaTexto(m_edicao.inLblAtiv, QStringLiteral("_"), false);
 }
 
 void TfrmCadCons::sbtBackSpaceClick()
 {
-    postaTexto(inLblAtiv, QString(), true);
+    postaTexto(m_edicao.inLblAtiv, QString(), true);
 }
 
 void TfrmCadCons::sbtShiftClick()
@@ -149,8 +131,8 @@ void TfrmCadCons::sbtEnterClick()
 void TfrmCadCons::sbtLimparClick()
 {
     m_edicao.limpaCampo();
-    if (inLblAtiv == 10)
-        stCdTipoVenda.clear();
+    if (m_edicao.inLblAtiv == cadcons::TipoVenda)
+        estado().stCdTipoVenda.clear();
 }
 
 void TfrmCadCons::mostraMaiusculas(bool maiusculas)
@@ -177,6 +159,7 @@ void TfrmCadCons::sbtDigitalClick()
     const QVariantList valores = retorno.toList();
     stDigital = valores.value(0).toString();
     stDigital2 = valores.value(1).toString();
+    estado().boDigitalCapturada = true;
     // The host's capture may leave a busy cursor behind.
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
@@ -204,7 +187,7 @@ bool TfrmCadCons::pesquisaHabilitada() const
 
 bool TfrmCadCons::utilizaImpFis() const
 {
-    return boUtilizaImpFis;
+    return estado().boUtilizaImpFis;
 }
 
 void TfrmCadCons::menuFiscal()

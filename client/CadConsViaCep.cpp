@@ -1,17 +1,16 @@
-#include "CadConsDados.h"
-#include "Cli_Kvt04410.h"
+#include "CadConsViaCep.h"
+
+#include "CadConsColunas.h"
+#include "CadConsTabelas.h"
 #include "RespostaViaCep.h"
 #include "host/HostZet.h"
 #include "server/Srv_Kvt04410.h"
 #include "toolkit/Exceptions.h"
-#include "toolkit/TouchButton.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QtDebug>
 
 #include <initializer_list>
@@ -19,44 +18,29 @@
 
 namespace {
 
-using F = TfrmCadCons;
+using namespace cadcons;
 
 constexpr int kStatusOk = 200;
 constexpr int kStatusDesconhecido = 999;
 
-// While the request runs the screen shows it is busy and drops the operator's input: keys held
-// back until the answer would otherwise land in whatever field the look-up moves on to.
-class EsperaRequisicao : public QObject
+kvt::MemTable tabela(const char *nome)
 {
-public:
-    EsperaRequisicao()
-    {
-        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~EsperaRequisicao() override
-    {
-        // Input the wait held back is delivered now, to this filter.
-        QCoreApplication::processEvents();
-        QCoreApplication::instance()->removeEventFilter(this);
-        QGuiApplication::restoreOverrideCursor();
-    }
-    EsperaRequisicao(const EsperaRequisicao &) = delete;
-    EsperaRequisicao &operator=(const EsperaRequisicao &) = delete;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override { return event->isInputEvent(); }
-};
-
-void limpa(TfrmCadCons &form, std::initializer_list<kvt::TouchButton * TfrmCadCons::*> campos)
-{
-    for (kvt::TouchButton *TfrmCadCons::*campo : campos)
-        (form.*campo)->setCaption(QString());
+    const QString n = QString::fromLatin1(nome);
+    return kvt::MemTable(n, colunasProjeto(n));
 }
 
 } // namespace
 
-void TfrmCadCons::preparaConsultaCEP()
+CadConsViaCep::CadConsViaCep(CadConsEdicao::Textos &textos, CadConsEdicao::Acoes &acoes,
+                             CadConsEstado &estado)
+    : cdsMunicipioIBGE(tabela("cdsMunicipioIBGE")), cdsEstadoViaCEP(tabela("cdsEstadoViaCEP")),
+      cdsMunicipioViaCep(tabela("cdsMunicipioViaCep")), cdsBairroViaCep(tabela("cdsBairroViaCep")),
+      cdsConsultaViaCEP(tabela("cdsConsultaViaCEP")), m_textos(textos), m_acoes(acoes),
+      m_estado(estado)
+{
+}
+
+void CadConsViaCep::preparaConsultaCEP()
 {
     for (QBuffer *fluxo : {&cepHeader, &cepResponse}) {
         fluxo->close();
@@ -67,18 +51,17 @@ void TfrmCadCons::preparaConsultaCEP()
     cdsConsultaViaCEP.emptyDataSet();
 }
 
-void TfrmCadCons::consultaViaCep(const QString &cep)
+void CadConsViaCep::consultaViaCep(const QString &cep)
 {
     preparaConsultaCEP();
     arCep = QVariantList{QVariant(), QVariant()};
     log(QStringLiteral("------------------"));
-    const QString url = cadcons::urlConsultaCep(cepServiceUrl(), cep);
+    const QString url = urlConsultaCep(cepServiceUrl(), cep);
     log(QStringLiteral("URL: ") + url);
-    {
-        const EsperaRequisicao espera;
+    m_acoes.aguarda([&] {
         arCep = RequisicaoHTTP(url, QStringLiteral("TEXT"), QStringLiteral("GET"), &cepHeader,
                                nullptr, &cepResponse, stTempoLimiteCep);
-    }
+    });
     const QVariantList resposta = arCep.toList();
     const int status = resposta.value(0).toInt();
     if (status == kStatusOk) {
@@ -100,31 +83,31 @@ void TfrmCadCons::consultaViaCep(const QString &cep)
     log(QStringLiteral("URL: ") + url);
 }
 
-QString TfrmCadCons::getConsultaViaCEP()
+QString CadConsViaCep::getConsultaViaCEP()
 {
-    const cadcons::RespostaViaCep resposta = cadcons::RespostaViaCep::le(stConsultaCep);
+    const RespostaViaCep resposta = RespostaViaCep::le(stConsultaCep);
     if (!cdsConsultaViaCEP.active())
         cdsConsultaViaCEP.createDataSet();
     cdsConsultaViaCEP.emptyDataSet();
-    if (resposta.tipo == cadcons::RespostaViaCep::Tipo::Invalida)
+    if (resposta.tipo == RespostaViaCep::Tipo::Invalida)
         return resposta.erro;
     // The service's "not found" is no address: the table stays empty as after a failure.
-    if (resposta.tipo == cadcons::RespostaViaCep::Tipo::NaoEncontrado)
+    if (resposta.tipo == RespostaViaCep::Tipo::NaoEncontrado)
         return {};
     cdsConsultaViaCEP.append();
     for (const kvt::FieldDef &coluna : cdsConsultaViaCEP.fields()) {
         const int tamanho = coluna.size > 0 ? coluna.size : std::numeric_limits<int>::max();
         cdsConsultaViaCEP.setFieldValue(
-            coluna.name, cadcons::textoDoSistema(resposta.valores.value(coluna.name), tamanho));
+            coluna.name, textoDoSistema(resposta.valores.value(coluna.name), tamanho));
     }
     cdsConsultaViaCEP.post();
     return {};
 }
 
-void TfrmCadCons::log(const QString &Msg)
+void CadConsViaCep::log(const QString &Msg)
 {
     const QDateTime agora = QDateTime::currentDateTime();
-    const QString arquivo = cadcons::arquivoLogCep(hostDir(), agora.date());
+    const QString arquivo = arquivoLogCep(hostDir(), agora.date());
     const QString pasta = QFileInfo(arquivo).path();
     if (!QDir().mkpath(pasta))
         throw kvt::Exception(QStringLiteral("Não foi possível criar a pasta %1.").arg(pasta));
@@ -132,18 +115,18 @@ void TfrmCadCons::log(const QString &Msg)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         throw kvt::Exception(
             QStringLiteral("Não foi possível abrir %1: %2").arg(arquivo, file.errorString()));
-    const QByteArray linha = cadcons::linhaLogCep(agora, Msg);
+    const QByteArray linha = linhaLogCep(agora, Msg);
     if (file.write(linha) != linha.size() || !file.flush())
         throw kvt::Exception(
             QStringLiteral("Não foi possível gravar %1: %2").arg(arquivo, file.errorString()));
 }
 
-void TfrmCadCons::preencheEndViaCep()
+void CadConsViaCep::preencheEndViaCep()
 {
     try {
-        consultaViaCep(bldCep->caption());
+        consultaViaCep(m_textos.texto(Cep));
         if (cdsConsultaViaCEP.isEmpty()) {
-            limpa(*this, {&F::edtBairro, &F::bldNmBairro, &F::edtEndereco});
+            limpa(m_textos, {Bairro, NmBairro, Endereco});
             return;
         }
         cdsConsultaViaCEP.first();
@@ -152,53 +135,48 @@ void TfrmCadCons::preencheEndViaCep()
         };
         const QString estado = resposta("SGESTADO");
         const QString municipio = resposta("NMMUNICIPIO");
-        cadcons::copiaColunas(*this, cdsConsultaViaCEP, {{"DSLOGRADOURO", &F::edtEndereco}});
+        copiaColunas(m_textos, cdsConsultaViaCEP, {{"DSLOGRADOURO", Endereco}});
 
-        cadcons::carrega(cdsMunicipioIBGE, getMunicipioIBGE(resposta("CDMUNICIBGE")),
-                         QStringLiteral("getMunicipioIBGE"));
+        carrega(cdsMunicipioIBGE, getMunicipioIBGE(resposta("CDMUNICIBGE")),
+                QStringLiteral("getMunicipioIBGE"));
         if (!cdsMunicipioIBGE.isEmpty()) {
             cdsMunicipioIBGE.first();
-            cadcons::copiaColunas(*this, cdsMunicipioIBGE,
-                                  {{"CDPAIS", &F::edtCodPais},
-                                   {"NMPAIS", &F::bldNmPais},
-                                   {"SGESTADO", &F::edtEstado},
-                                   {"CDMUNICIPIO", &F::edtCodMuni},
-                                   {"NMMUNICIPIO", &F::bldNmMuni}});
+            copiaColunas(m_textos, cdsMunicipioIBGE,
+                         {{"CDPAIS", CodPais},
+                          {"NMPAIS", NmPais},
+                          {"SGESTADO", Estado},
+                          {"CDMUNICIPIO", CodMuni},
+                          {"NMMUNICIPIO", NmMuni}});
         } else {
-            cadcons::carrega(cdsEstadoViaCEP, getEstadoViaCEP(estado),
-                             QStringLiteral("getEstadoViaCEP"));
+            carrega(cdsEstadoViaCEP, getEstadoViaCEP(estado), QStringLiteral("getEstadoViaCEP"));
             if (cdsEstadoViaCEP.isEmpty()) {
-                limpa(*this, {&F::edtEstado, &F::edtCodMuni, &F::bldNmMuni, &F::edtBairro,
-                              &F::bldNmBairro});
+                limpa(m_textos, {Estado, CodMuni, NmMuni, Bairro, NmBairro});
                 return;
             }
             cdsEstadoViaCEP.first();
-            cadcons::copiaColunas(*this, cdsEstadoViaCEP, {{"SGESTADO", &F::edtEstado}});
+            copiaColunas(m_textos, cdsEstadoViaCEP, {{"SGESTADO", Estado}});
 
-            cadcons::carrega(cdsMunicipioViaCep, getMunicipioViaCEP(estado, municipio),
-                             QStringLiteral("getMunicipioViaCEP"));
+            carrega(cdsMunicipioViaCep, getMunicipioViaCEP(estado, municipio),
+                    QStringLiteral("getMunicipioViaCEP"));
             if (cdsMunicipioViaCep.isEmpty()) {
-                limpa(*this, {&F::edtCodMuni, &F::bldNmMuni, &F::edtBairro, &F::bldNmBairro});
+                limpa(m_textos, {CodMuni, NmMuni, Bairro, NmBairro});
                 return;
             }
             cdsMunicipioViaCep.first();
-            cadcons::copiaColunas(
-                *this, cdsMunicipioViaCep,
-                {{"CDMUNICIPIO", &F::edtCodMuni}, {"NMMUNICIPIO", &F::bldNmMuni}});
+            copiaColunas(m_textos, cdsMunicipioViaCep,
+                         {{"CDMUNICIPIO", CodMuni}, {"NMMUNICIPIO", NmMuni}});
         }
 
-        cadcons::carrega(cdsBairroViaCep, getBairroViaCEP(estado, municipio, resposta("NMBAIRRO")),
-                         QStringLiteral("getBairroViaCEP"));
+        carrega(cdsBairroViaCep, getBairroViaCEP(estado, municipio, resposta("NMBAIRRO")),
+                QStringLiteral("getBairroViaCEP"));
         if (cdsBairroViaCep.isEmpty()) {
-            limpa(*this, {&F::edtBairro, &F::bldNmBairro});
+            limpa(m_textos, {Bairro, NmBairro});
             return;
         }
         cdsBairroViaCep.first();
-        cadcons::copiaColunas(*this, cdsBairroViaCep,
-                              {{"CDBAIRRO", &F::edtBairro}, {"NMBAIRRO", &F::bldNmBairro}});
+        copiaColunas(m_textos, cdsBairroViaCep, {{"CDBAIRRO", Bairro}, {"NMBAIRRO", NmBairro}});
     } catch (const std::exception &erro) {
-        limpa(*this,
-              {&F::edtEstado, &F::edtCodMuni, &F::bldNmMuni, &F::edtBairro, &F::bldNmBairro});
+        limpa(m_textos, {Estado, CodMuni, NmMuni, Bairro, NmBairro});
         const auto *nosso = dynamic_cast<const kvt::Exception *>(&erro);
         const QString linha = QStringLiteral("Exceção na rotina de busca de endereço via CEP: ") +
                               (nosso ? nosso->message() : QString::fromUtf8(erro.what()));
@@ -209,7 +187,7 @@ void TfrmCadCons::preencheEndViaCep()
         } catch (const std::exception &falhaLog) {
             qWarning().noquote() << linha;
             const auto *nossa = dynamic_cast<const kvt::Exception *>(&falhaLog);
-            m_avisoLogCep = nossa ? nossa->message() : QString::fromUtf8(falhaLog.what());
+            m_estado.stAvisoLogCep = nossa ? nossa->message() : QString::fromUtf8(falhaLog.what());
         }
     }
 }

@@ -11,10 +11,6 @@
 #include <QPainter>
 #include <QPalette>
 
-TfrmCadCons *frmCadCons = nullptr;
-QString stDigital;
-QString stDigital2;
-
 TfrmCadCons::TfrmCadCons(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       cdsPais(QStringLiteral("cdsPais"), cadcons::colunasProjeto(QStringLiteral("cdsPais"))),
@@ -25,20 +21,7 @@ TfrmCadCons::TfrmCadCons(QWidget *parent)
       cdsTipoVenda(QStringLiteral("cdsTipoVenda"),
                    cadcons::colunasProjeto(QStringLiteral("cdsTipoVenda"))),
       cdsParametrosZet(QStringLiteral("cdsParametrosZet")),
-      cdsEndeFili(QStringLiteral("cdsEndeFili")), cdsConsumidor(QStringLiteral("cdsConsumidor")),
-      cdsInfCep(QStringLiteral("cdsInfCep")),
-      cdsPais_Estado(QStringLiteral("cdsPais_Estado"),
-                     cadcons::colunasProjeto(QStringLiteral("cdsPais_Estado"))),
-      cdsMunicipioIBGE(QStringLiteral("cdsMunicipioIBGE"),
-                       cadcons::colunasProjeto(QStringLiteral("cdsMunicipioIBGE"))),
-      cdsEstadoViaCEP(QStringLiteral("cdsEstadoViaCEP"),
-                      cadcons::colunasProjeto(QStringLiteral("cdsEstadoViaCEP"))),
-      cdsMunicipioViaCep(QStringLiteral("cdsMunicipioViaCep"),
-                         cadcons::colunasProjeto(QStringLiteral("cdsMunicipioViaCep"))),
-      cdsBairroViaCep(QStringLiteral("cdsBairroViaCep"),
-                      cadcons::colunasProjeto(QStringLiteral("cdsBairroViaCep"))),
-      cdsConsultaViaCEP(QStringLiteral("cdsConsultaViaCEP"),
-                        cadcons::colunasProjeto(QStringLiteral("cdsConsultaViaCEP")))
+      cdsEndeFili(QStringLiteral("cdsEndeFili")), cdsInfCep(QStringLiteral("cdsInfCep"))
 {
     setObjectName(QStringLiteral("frmCadCons"));
     setWindowTitle(QStringLiteral("Cadastro de Consumidor"));
@@ -59,7 +42,7 @@ TfrmCadCons::~TfrmCadCons() = default;
 
 kvt::TouchButton *TfrmCadCons::campo(int numero) const
 {
-    return numero >= 1 && numero <= kNumCampos ? m_campos[numero] : nullptr;
+    return numero >= 1 && numero <= cadcons::kNumTextos ? m_campos[numero] : nullptr;
 }
 
 QWidget *TfrmCadCons::borda(int numero) const
@@ -67,9 +50,28 @@ QWidget *TfrmCadCons::borda(int numero) const
     return numero >= 1 && numero <= kNumCampos ? m_bordas[numero] : nullptr;
 }
 
+QList<kvt::MemTable *> TfrmCadCons::tabelas()
+{
+    return {&cdsPais,
+            &cdsEstado,
+            &cdsMunicipio,
+            &cdsBairro,
+            &cdsTipoVenda,
+            &m_regras.cdsPais_Estado,
+            &m_viaCep.cdsMunicipioIBGE,
+            &m_viaCep.cdsEstadoViaCEP,
+            &m_viaCep.cdsMunicipioViaCep,
+            &m_viaCep.cdsBairroViaCep,
+            &m_viaCep.cdsConsultaViaCEP,
+            &cdsParametrosZet,
+            &cdsEndeFili,
+            &m_regras.cdsConsumidor,
+            &cdsInfCep};
+}
+
 void TfrmCadCons::sbtSairClick()
 {
-    stResult = QStringLiteral("SAIR");
+    estado().stResult = QStringLiteral("SAIR");
     accept();
 }
 

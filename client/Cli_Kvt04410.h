@@ -1,9 +1,11 @@
 #pragma once
 
 #include "CadConsEdicao.h"
+#include "CadConsMascara.h"
+#include "CadConsRegras.h"
+#include "CadConsViaCep.h"
 #include "toolkit/MemTable.h"
 
-#include <QBuffer>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QPoint>
@@ -36,18 +38,28 @@ struct TipoVenda
 
 extern const std::array<TipoVenda, 7> arTipoVenda;
 
+namespace cadcons {
+struct CampoForm;
+// Fields in number order (CadConsDados.h).
+const std::array<CampoForm, kNumCampos> &camposForm();
+} // namespace cadcons
+
 // The consumer registration screen: an 800 x 600 touch form whose input fields are touch
-// buttons numbered 1 to 18; the form keeps the number of the field being edited in inLblAtiv.
-// The editing rules live in CadConsEdicao; the form's handlers delegate to it and carry out
-// the checks and look-ups it asks for.
-class TfrmCadCons : public QDialog, private CadConsEdicao::Textos, private CadConsEdicao::Acoes
+// buttons numbered as cadcons::Campo; the editing model keeps the number of the field being
+// edited in inLblAtiv. The editing rules, the checks, the confirmation and the web postal-code
+// fill live in widget-free units; the form's named handlers delegate to them and carry out the
+// look-ups they ask for.
+class TfrmCadCons : public QDialog,
+                    private CadConsEdicao::Textos,
+                    private CadConsEdicao::Acoes,
+                    private CadConsEdicao::Mensagens
 {
     Q_OBJECT
     // The host's replay "dump" command reads the current field through this.
     Q_PROPERTY(int inLblAtiv READ campoAtivo)
 
 public:
-    static constexpr int kNumCampos = 18;
+    static constexpr int kNumCampos = cadcons::kNumCampos;
 
     explicit TfrmCadCons(QWidget *parent = nullptr);
     ~TfrmCadCons() override;
@@ -94,13 +106,33 @@ public:
     bool Vd_Telefones(const QString &telefone, bool boTestaVazio, int idTelefone);
     bool vd_Identidade(bool boTestaVazio);
     bool Vd_Cep();
+    // The postal-code web look-up, run when the system's own postal-code table has no row.
+    void preencheEndViaCep();
 
-    int campoAtivo() const { return inLblAtiv; }
-    // The field control and the border of a field number (1..18); nullptr outside that range.
+    int campoAtivo() const { return m_edicao.inLblAtiv; }
+    // The control of a field or name display (a cadcons::Campo) and the border of a field;
+    // nullptr outside those numbers.
     kvt::TouchButton *campo(int numero) const;
     QWidget *borda(int numero) const;
 
-    // Input fields, by number 1..18.
+    // The editing model: the current field, Shift and Caps Lock, and what the screen knows.
+    CadConsEdicao &edicao() { return m_edicao; }
+    const CadConsEdicao &edicao() const { return m_edicao; }
+    CadConsViaCep &viaCep() { return m_viaCep; }
+    // Every in-memory table of the screen.
+    QList<kvt::MemTable *> tabelas();
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    // The layout table names the controls.
+    friend const std::array<cadcons::CampoForm, cadcons::kNumCampos> &cadcons::camposForm();
+
+    // Input fields, by number.
     kvt::TouchButton *bldCep = nullptr;
     kvt::TouchButton *edtNmConsumidor = nullptr;
     kvt::TouchButton *edtDtNasc = nullptr;
@@ -243,71 +275,15 @@ public:
     kvt::MemTable cdsTipoVenda;
     kvt::MemTable cdsParametrosZet;
     kvt::MemTable cdsEndeFili;
-    kvt::MemTable cdsConsumidor;
     kvt::MemTable cdsInfCep;
-    kvt::MemTable cdsPais_Estado;
-    kvt::MemTable cdsMunicipioIBGE;
-    kvt::MemTable cdsEstadoViaCEP;
-    kvt::MemTable cdsMunicipioViaCep;
-    kvt::MemTable cdsBairroViaCep;
-    kvt::MemTable cdsConsultaViaCEP;
 
-    // The branch's consumer list, shared with the data module.
-    std::shared_ptr<kvt::DataSet> adqPesqConsumidor;
-
-private:
     CadConsEdicao m_edicao{*this, *this};
+    CadConsRegras m_regras{m_edicao, *this, *this, *this};
+    CadConsViaCep m_viaCep{*this, *this, m_edicao.estado};
 
-public:
-    bool boUtilizaImpFis = false;
-    bool &boUpperCase = m_edicao.boUpperCase;
-    bool &boShift = m_edicao.boShift;
-    int &inLblAtiv = m_edicao.inLblAtiv;
-    QString stTelefone;
-    QString stConsumidor;
-    QString stResult;
-    QString stCdCliente;
-    QString stCdCusClie;
-    QString stCdTipoCons;
-    QString stCdFilial;
-    QString stCdLoja;
-    QString stIdValidaAten;
-    QString stCdTipoVenda;
-    int incor1 = 0;
-    int incor2 = 0;
-    int incor3 = 0;
-    int incor4 = 0;
-    int incor5 = 0;
-    int incor6 = 0;
-    QString stIdEsquema;
-    QString stModo;
-    QString stErroRequisicao;
-    QString stConsultaCep;
-    QBuffer cepResponse;
-    QBuffer cepHeader;
-    QVariant arCep;
+    CadConsEstado &estado() { return m_edicao.estado; }
+    const CadConsEstado &estado() const { return m_edicao.estado; }
 
-    // The postal-code web look-up (CadConsViaCep.cpp), run when the system's own postal-code
-    // table has no row. It never shows a message: what went wrong is in the day's log.
-    void preencheEndViaCep();
-    // The request: fresh streams and table, the service asked, every step logged.
-    void consultaViaCep(const QString &cep);
-    void preparaConsultaCEP();
-    // Fills the one row of cdsConsultaViaCEP from stConsultaCep. Returns why the answer is no
-    // JSON object, else empty; the service's "not found" leaves the table empty too.
-    QString getConsultaViaCEP();
-    // Appends one line to the day's log; raises kvt::Exception when the file fails.
-    void log(const QString &Msg);
-    // The request's time-out in seconds, as RequisicaoHTTP takes it.
-    QString stTempoLimiteCep = QStringLiteral("30");
-
-protected:
-    bool event(QEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
-
-private:
     // CadConsEdicao::Textos
     QString texto(int numero) const override;
     void setTexto(int numero, const QString &texto) override;
@@ -323,6 +299,9 @@ private:
     bool utilizaImpFis() const override;
     void menuFiscal() override;
     void mostraMaiusculas(bool maiusculas) override;
+    void aguarda(const std::function<void()> &chamada) override;
+    // CadConsEdicao::Mensagens: a message of the messages table, "%s" replaced by `nome`.
+    void mensagem(const char *chave, int tipo, const QString &nome = {}) const override;
 
     // Look-ups run when a field is left: the result check, then the first row of the answer or
     // the message when there is none.
@@ -335,17 +314,6 @@ private:
     bool buscaMunicipio(bool avanca);
     bool buscaBairro();
 
-    // A message of the messages table, "%s" replaced by `nome`.
-    void mensagem(const char *chave, int tipo, const QString &nome = {}) const;
-    // Shows the message, clears the field, makes `numero` current and ends the user action.
-    [[noreturn]] void rejeita(const char *chave, int tipo, kvt::TouchButton *limpar, int numero,
-                              const QString &nome = {});
-    // Confirmation: a message and the field to go to (no message when the check has spoken);
-    // the save, false after its error was shown; the country and state cache, a warning text
-    // when it could not be written.
-    void falha(const char *chave, int numero);
-    bool salva();
-    QString gravaCache();
     // A reference list for a picker: the result check, the filter cleared, the message when
     // it is empty, then the list dialog; true when a row was chosen.
     bool escolhe(kvt::MemTable &tabela, const QVariant &resultado, const QString &metodo,
@@ -353,27 +321,17 @@ private:
     // The sale type of the consumer row shown.
     void mostraTipoVenda();
     void ligaControles();
-    kvt::TouchButton *nomeExibido(int numero) const;
 
     void criaControles();
     void leParametros();
     void preencheEnderecoFilial();
     void carregaConsumidor();
 
-    std::array<kvt::TouchButton *, kNumCampos + 1> m_campos{};
+    std::array<kvt::TouchButton *, cadcons::kNumTextos + 1> m_campos{};
     std::array<QWidget *, kNumCampos + 1> m_bordas{};
     // A close request right after Alt+F4 comes from that key, which must not close the screen.
     QElapsedTimer m_altF4;
-    bool m_confirmando = false;
-    // Why the postal-code log could not be written, told with the next save.
-    QString m_avisoLogCep;
-    // The stored sale type of the consumer loaded, sent when the operator picks none.
-    QString stTipoVendaConsumidor;
 };
-
-extern TfrmCadCons *frmCadCons;
-extern QString stDigital;
-extern QString stDigital2;
 
 // Element i of the parameter array as text; a missing or null element is the empty text.
 QString paramText(const QVariantList &list, int i);
@@ -381,8 +339,3 @@ QString paramText(const QVariantList &list, int i);
 // Where the window goes: where it is, except that on a screen narrower or lower than the window
 // it overhangs both edges equally (the halving truncates toward zero).
 QPoint windowOrigin(const QRect &screen, const QSize &window, const QPoint &current);
-
-// The text in the form of the mask: each non-"9" mask character is put in front of a digit that
-// stands at its position; a text one longer than the mask loses a stray non-digit. Used with
-// "(99)999999999" for the telephone fields.
-QString Mascara(const QString &edt, const QString &str);

@@ -36,12 +36,10 @@ public:
         // Should the form fail to build, the data module's own end clears its name.
         rdmInsereConsumidor = m_dados.get();
         m_form = std::make_unique<TfrmCadCons>();
-        frmCadCons = m_form.get();
     }
     ~ScreenSession()
     {
         m_form.reset();
-        frmCadCons = nullptr;
         m_dados.reset();
         rdmInsereConsumidor = nullptr;
     }
@@ -67,9 +65,10 @@ QString criaTela(const QVariantList &arParams, QVariant &oleRetorno)
         TfrmCadCons &form = sessao.form();
         form.InicializaForm(arParams);
         form.exec();
-        if (!form.stConsumidor.isEmpty())
-            storeConsumer(oleRetorno, form.stConsumidor);
-        result = form.stResult;
+        const CadConsEstado &estado = form.edicao().estado;
+        if (!estado.stConsumidor.isEmpty())
+            storeConsumer(oleRetorno, estado.stConsumidor);
+        result = estado.stResult;
     } catch (const kvt::EAbort &) {
         // Already reported by the check that raised it.
     } catch (const kvt::Exception &e) {

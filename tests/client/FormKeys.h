@@ -2,6 +2,7 @@
 
 #include "client/Cli_Kvt04410.h"
 #include "toolkit/Dispatch.h"
+#include "toolkit/MemTable.h"
 #include "toolkit/TouchButton.h"
 
 // Keys on the registration form, through its handlers and the dispatch the key event uses, so
@@ -25,4 +26,20 @@ inline void preencheEConfirma(TfrmCadCons &form, int numero, const QString &text
 {
     digita(form, numero, texto);
     tecla(form, CadConsEdicao::VK_RETURN);
+}
+
+// A control of the form by its name; the test fails on a null pointer when it is not there.
+template <class W = QWidget> W *controle(const QObject &form, const char *nome)
+{
+    return form.findChild<W *>(QString::fromLatin1(nome));
+}
+
+// An in-memory table of the form by its name, nullptr when it has none of that name.
+inline kvt::MemTable *tabela(TfrmCadCons &form, const char *nome)
+{
+    for (kvt::MemTable *t : form.tabelas()) {
+        if (t->name() == QLatin1String(nome))
+            return t;
+    }
+    return nullptr;
 }

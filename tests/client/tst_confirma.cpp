@@ -127,7 +127,7 @@ void TstConfirma::novoConsumidorPorTeclas()
     tecla(*form, E::VK_F2);
 
     QCOMPARE(m_mensagens, QStringList{QStringLiteral("0 Operação realizada com sucesso.")});
-    QCOMPARE(form->stResult, QStringLiteral("11955554444"));
+    QCOMPARE(form->edicao().estado.stResult, QStringLiteral("11955554444"));
     QCOMPARE(form->result(), int(QDialog::Accepted));
     const QVariantMap linha = consumidor(QStringLiteral("1"), ajusta21(kCpfNovo));
     QCOMPARE(linha.value(QStringLiteral("NMCONSUMIDOR")).toString(), QStringLiteral("carla"));
@@ -173,7 +173,7 @@ void TstConfirma::edicaoMudaUmCampo()
                         "NRENDECONS = '5' WHERE NMCONSUMIDOR = 'ANA'"));
     const QVariantMap antes = consumidor(QStringLiteral("1"), kAna);
     auto form = abre(kAna, QString());
-    QCOMPARE(form->edtTipoVenda->caption(), QStringLiteral("A Vista"));
+    QCOMPARE(form->campo(cadcons::TipoVenda)->caption(), QStringLiteral("A Vista"));
     digita(*form, 6, QStringLiteral("ana@x.br"));
     tecla(*form, E::VK_F2);
     QCOMPARE(m_mensagens, QStringList{QStringLiteral("0 Operação realizada com sucesso.")});
@@ -204,7 +204,7 @@ void TstConfirma::mensagensNaOrdem()
         m_mensagens.clear();
         tecla(*form, E::VK_F2);
         QCOMPARE(m_mensagens, QStringList{mensagem});
-        QCOMPARE(form->inLblAtiv, campo);
+        QCOMPARE(form->edicao().inLblAtiv, campo);
     };
     for (int numero = 1; numero <= TfrmCadCons::kNumCampos; ++numero)
         form->campo(numero)->setCaption(QString());
@@ -223,13 +223,13 @@ void TstConfirma::mensagensNaOrdem()
     confirma(QStringLiteral("3 Município deve ser informado."), 16);
     digita(*form, 16, QStringLiteral("7"));
     confirma(QStringLiteral("3 Município não cadastrado."), 16);
-    QCOMPARE(form->edtEstado->caption(), QStringLiteral("SP"));
+    QCOMPARE(form->campo(cadcons::Estado)->caption(), QStringLiteral("SP"));
     // A code typed short is found at its width and replaced with the stored one and its name.
     digita(*form, 16, QStringLiteral("2"));
     digita(*form, 17, QStringLiteral("9"));
     confirma(QStringLiteral("3 Bairro não cadastrado."), 17);
-    QCOMPARE(form->edtCodMuni->caption(), QStringLiteral("0002"));
-    QCOMPARE(form->bldNmMuni->caption(), QStringLiteral("Campinas"));
+    QCOMPARE(form->campo(cadcons::CodMuni)->caption(), QStringLiteral("0002"));
+    QCOMPARE(form->campo(cadcons::NmMuni)->caption(), QStringLiteral("Campinas"));
     QCOMPARE(consumidorSnapshot(), antes);
 }
 
@@ -237,12 +237,12 @@ void TstConfirma::centroDeCustoBloqueia()
 {
     const QList<QStringList> antes = consumidorSnapshot();
     auto form = abre();
-    form->stCdCusClie.clear();
+    form->edicao().estado.stCdCusClie.clear();
     preencheNovo(*form, kCpfNovo);
     tecla(*form, E::VK_F2);
     QCOMPARE(m_mensagens, QStringList{QStringLiteral(
                               "0  Operação bloqueada. Não há centro de custo cadastrado.")});
-    QCOMPARE(form->stResult, QStringLiteral("SAIR"));
+    QCOMPARE(form->edicao().estado.stResult, QStringLiteral("SAIR"));
     QCOMPARE(consumidorSnapshot(), antes);
     QCOMPARE(cache(), QStringLiteral("<no file>"));
 }
@@ -266,7 +266,7 @@ void TstConfirma::falhaNoBancoMantemTela()
     QVERIFY2(m_mensagens.first().startsWith(QLatin1String("3 ")) &&
                  m_mensagens.first().contains(QLatin1String("gravacao recusada")),
              qPrintable(m_mensagens.first()));
-    QCOMPARE(form->stResult, QStringLiteral("SAIR"));
+    QCOMPARE(form->edicao().estado.stResult, QStringLiteral("SAIR"));
     QVERIFY(form->result() != QDialog::Accepted);
     QCOMPARE(consumidorSnapshot(), antes);
     if (backend() != QLatin1String("sqlite"))
@@ -286,7 +286,7 @@ void TstConfirma::paisComFalhaMostraErroDoBanco()
                  (m_mensagens.first().contains(QLatin1String("no such table")) ||
                   m_mensagens.first().contains(QLatin1String("does not exist"))),
              qPrintable(m_mensagens.first()));
-    QCOMPARE(form->stResult, QStringLiteral("SAIR"));
+    QCOMPARE(form->edicao().estado.stResult, QStringLiteral("SAIR"));
 }
 
 void TstConfirma::cacheSemPasta()
@@ -302,7 +302,7 @@ void TstConfirma::cacheSemPasta()
     QCOMPARE(m_mensagens.at(0), QStringLiteral("0 Operação realizada com sucesso."));
     QVERIFY2(m_mensagens.at(1).contains(QLatin1String("Kvt_PaisEstado.cds")),
              qPrintable(m_mensagens.at(1)));
-    QCOMPARE(form->stResult, QStringLiteral("11955554444"));
+    QCOMPARE(form->edicao().estado.stResult, QStringLiteral("11955554444"));
     QCOMPARE(form->result(), int(QDialog::Accepted));
     QVERIFY(!consumidor(QStringLiteral("1"), ajusta21(kCpfNovo)).isEmpty());
 }
@@ -329,29 +329,29 @@ void TstConfirma::seletores()
     m_escolhas << QStringLiteral("CDPAIS=0063") << QString();
     form->campoClick(14);
     tecla(*form, E::VK_F9);
-    QCOMPARE(form->edtCodPais->caption(), QStringLiteral("0063"));
-    QCOMPARE(form->bldNmPais->caption(), QStringLiteral("ARGENTINA"));
-    QTest::mouseClick(form->dfxPesqPais, Qt::LeftButton);
-    QCOMPARE(form->edtCodPais->caption(), QStringLiteral("0063"));
+    QCOMPARE(form->campo(cadcons::CodPais)->caption(), QStringLiteral("0063"));
+    QCOMPARE(form->campo(cadcons::NmPais)->caption(), QStringLiteral("ARGENTINA"));
+    QTest::mouseClick(controle<kvt::ListButton>(*form, "dfxPesqPais"), Qt::LeftButton);
+    QCOMPARE(form->campo(cadcons::CodPais)->caption(), QStringLiteral("0063"));
 
     m_escolhas << QStringLiteral("SGESTADO=SP");
-    QTest::mouseClick(form->dxfPesqEstado, Qt::LeftButton);
-    QCOMPARE(form->edtEstado->caption(), QStringLiteral("SP"));
+    QTest::mouseClick(controle<kvt::ListButton>(*form, "dxfPesqEstado"), Qt::LeftButton);
+    QCOMPARE(form->campo(cadcons::Estado)->caption(), QStringLiteral("SP"));
     // The state, municipality and neighbourhood of Argentina's SP: nothing registered below.
-    QTest::mouseClick(form->dxfMunicipio, Qt::LeftButton);
+    QTest::mouseClick(controle<kvt::ListButton>(*form, "dxfMunicipio"), Qt::LeftButton);
     QCOMPARE(m_mensagens,
              QStringList{QStringLiteral("3 Não há município cadastrado para o estado informado.")});
 
     m_escolhas << QStringLiteral("CDPAIS=1058") << QStringLiteral("CDMUNICIPIO=0002")
                << QStringLiteral("CDBAIRRO=0000000001") << QString();
-    QTest::mouseClick(form->dfxPesqPais, Qt::LeftButton);
-    QTest::mouseClick(form->dxfMunicipio, Qt::LeftButton);
-    QTest::mouseClick(form->dxfBairro, Qt::LeftButton);
-    QCOMPARE(form->bldNmMuni->caption(), QStringLiteral("Campinas"));
-    QCOMPARE(form->bldNmBairro->caption(), QStringLiteral("Cambui"));
+    QTest::mouseClick(controle<kvt::ListButton>(*form, "dfxPesqPais"), Qt::LeftButton);
+    QTest::mouseClick(controle<kvt::ListButton>(*form, "dxfMunicipio"), Qt::LeftButton);
+    QTest::mouseClick(controle<kvt::ListButton>(*form, "dxfBairro"), Qt::LeftButton);
+    QCOMPARE(form->campo(cadcons::NmMuni)->caption(), QStringLiteral("Campinas"));
+    QCOMPARE(form->campo(cadcons::NmBairro)->caption(), QStringLiteral("Cambui"));
     form->campoClick(10);
     tecla(*form, E::VK_F9);
-    QCOMPARE(form->stCdTipoVenda, QString());
+    QCOMPARE(form->edicao().estado.stCdTipoVenda, QString());
     QCOMPARE(m_listas,
              (QStringList{"cdsPais 2 S 16777215", "cdsPais 2 S 16777215", "cdsEstado 1 N 16777215",
                           "cdsPais 2 S 16777215", "cdsMunicipio 2 N 16777215",
@@ -359,8 +359,8 @@ void TstConfirma::seletores()
 
     // An empty country: no state to offer.
     m_mensagens.clear();
-    form->edtCodPais->setCaption(QString());
-    QTest::mouseClick(form->dxfPesqEstado, Qt::LeftButton);
+    form->campo(cadcons::CodPais)->setCaption(QString());
+    QTest::mouseClick(controle<kvt::ListButton>(*form, "dxfPesqEstado"), Qt::LeftButton);
     QCOMPARE(m_mensagens,
              QStringList{QStringLiteral("3 Não há estado cadastrado para o país informado.")});
 }
@@ -368,19 +368,19 @@ void TstConfirma::seletores()
 void TstConfirma::pesquisaOfereceTodos()
 {
     auto form = abre(kAna, QString());
-    QCOMPARE(form->adqPesqConsumidor->recordCount(), 1);
+    QCOMPARE(form->edicao().estado.adqPesqConsumidor->recordCount(), 1);
     m_escolhas << QStringLiteral("NMCONSUMIDOR=PELO TELEFONE");
     tecla(*form, E::VK_F3);
     QCOMPARE(m_listas.size(), 1);
     QVERIFY2(m_listas.first().startsWith(QLatin1String("adqTodosCons 4 ")),
              qPrintable(m_listas.first()));
-    QCOMPARE(form->stConsumidor, QStringLiteral("000000000001133335555"));
-    QCOMPARE(form->edtNmConsumidor->caption(), QStringLiteral("PELO TELEFONE"));
-    QCOMPARE(form->bldTelefone->caption(), QStringLiteral("01133335555"));
-    QCOMPARE(form->bldReferencia->caption(), QStringLiteral("Ref PELO TELEFONE"));
-    QCOMPARE(form->edtCpf->caption(), QString());
+    QCOMPARE(form->edicao().estado.stConsumidor, QStringLiteral("000000000001133335555"));
+    QCOMPARE(form->campo(cadcons::NmConsumidor)->caption(), QStringLiteral("PELO TELEFONE"));
+    QCOMPARE(form->campo(cadcons::Telefone)->caption(), QStringLiteral("01133335555"));
+    QCOMPARE(form->campo(cadcons::Referencia)->caption(), QStringLiteral("Ref PELO TELEFONE"));
+    QCOMPARE(form->campo(cadcons::Cpf)->caption(), QString());
     // The list dialog shows what an operator searches by.
-    const auto &campos = form->adqPesqConsumidor->fields();
+    const auto &campos = form->edicao().estado.adqPesqConsumidor->fields();
     QStringList visiveis;
     for (const kvt::FieldDef &f : campos) {
         if (!f.hidden)
@@ -407,9 +407,9 @@ void TstConfirma::pesquisaNoDialogo()
         };
         tecla(*form, E::VK_F3);
         QCOMPARE(linhas, 1);
-        QCOMPARE(form->edtNmConsumidor->caption(), QStringLiteral("BRUNO"));
-        QCOMPARE(form->stConsumidor, QStringLiteral("000000000012345678909"));
-        QCOMPARE(form->bldTelefone->caption(), QStringLiteral("21999990000"));
+        QCOMPARE(form->campo(cadcons::NmConsumidor)->caption(), QStringLiteral("BRUNO"));
+        QCOMPARE(form->edicao().estado.stConsumidor, QStringLiteral("000000000012345678909"));
+        QCOMPARE(form->campo(cadcons::Telefone)->caption(), QStringLiteral("21999990000"));
     }
 }
 

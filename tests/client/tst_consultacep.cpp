@@ -49,22 +49,20 @@ const QStringList kAntes = {QStringLiteral("Rua Antiga"), QStringLiteral("0063")
                             QStringLiteral("0009"),       QStringLiteral("Antigo"),
                             QStringLiteral("0000000009"), QStringLiteral("Bairro Antigo")};
 
-kvt::TouchButton *TfrmCadCons::*const kEndereco[] = {
-    &TfrmCadCons::edtEndereco, &TfrmCadCons::edtCodPais, &TfrmCadCons::bldNmPais,
-    &TfrmCadCons::edtEstado,   &TfrmCadCons::edtCodMuni, &TfrmCadCons::bldNmMuni,
-    &TfrmCadCons::edtBairro,   &TfrmCadCons::bldNmBairro};
+using namespace cadcons;
+const int kEndereco[] = {Endereco, CodPais, NmPais, Estado, CodMuni, NmMuni, Bairro, NmBairro};
 
 void poeEndereco(TfrmCadCons &form, const QStringList &valores)
 {
     for (int i = 0; i < valores.size(); ++i)
-        (form.*kEndereco[i])->setCaption(valores.at(i));
+        form.campo(kEndereco[i])->setCaption(valores.at(i));
 }
 
 QStringList endereco(const TfrmCadCons &form)
 {
     QStringList valores;
-    for (auto campo : kEndereco)
-        valores << (form.*campo)->caption();
+    for (const int campo : kEndereco)
+        valores << form.campo(campo)->caption();
     return valores;
 }
 
@@ -73,7 +71,7 @@ void digitaCep(TfrmCadCons &form, const QString &cep, const QString &servico)
 {
     qputenv("KVT_CEP_URL", servico.toUtf8());
     form.campoClick(1);
-    form.bldCep->setCaption(QString());
+    form.campo(cadcons::Cep)->setCaption(QString());
     for (QChar c : cep)
         form.FormKeyPress(c);
     int key = CadConsEdicao::VK_RETURN;
@@ -212,7 +210,7 @@ void TstConsultaCep::preencheEndereco()
     QVERIFY(server.request().startsWith("GET /ws/04500000/json/ HTTP/1.1\r\n"));
     QCOMPARE(endereco(*form), depois);
     QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
-    QCOMPARE(form->inLblAtiv, 2);
+    QCOMPARE(form->edicao().inLblAtiv, 2);
 }
 
 void TstConsultaCep::registroDoDia()
@@ -238,7 +236,7 @@ void TstConsultaCep::registroDoDia()
     // A postal code of the system's own table asks nothing and logs nothing.
     digitaCep(*form, QStringLiteral("01001000"), local.url());
     QVERIFY(local.request().isEmpty());
-    QCOMPARE(form->edtEndereco->caption(), QStringLiteral("Praca da Se"));
+    QCOMPARE(form->campo(cadcons::Endereco)->caption(), QStringLiteral("Praca da Se"));
 
     const QString url = QStringLiteral("URL: %1/ws/%2/json/");
     QStringList linhas = linhasDoLog();
@@ -299,7 +297,7 @@ void TstConsultaCep::falhaNaRotina()
     QVERIFY(outro.request().isEmpty());
     QCOMPARE(endereco(*form), (QStringList{"Rua Antiga", "0063", "ARGENTINA", "", "", "", "", ""}));
     QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
-    QCOMPARE(form->inLblAtiv, 2);
+    QCOMPARE(form->edicao().inLblAtiv, 2);
 }
 
 void TstConsultaCep::esperaPelaResposta()
@@ -309,7 +307,7 @@ void TstConsultaCep::esperaPelaResposta()
     CannedServer server{QByteArray()};
     QVERIFY(server.listen());
     auto form = abre();
-    form->stTempoLimiteCep = QStringLiteral("1");
+    form->viaCep().stTempoLimiteCep = QStringLiteral("1");
     int cursor = -1;
     TfrmCadCons *const tela = form.get();
     server.onRequest = [&cursor, tela] {
@@ -326,9 +324,9 @@ void TstConsultaCep::esperaPelaResposta()
 
     QCOMPARE(cursor, int(Qt::WaitCursor));
     QVERIFY(!QGuiApplication::overrideCursor());
-    QCOMPARE(form->bldCep->caption(), kCepWeb);
-    QCOMPARE(form->edtNmConsumidor->caption(), QString());
-    QCOMPARE(form->inLblAtiv, 2);
+    QCOMPARE(form->campo(cadcons::Cep)->caption(), kCepWeb);
+    QCOMPARE(form->campo(cadcons::NmConsumidor)->caption(), QString());
+    QCOMPARE(form->edicao().inLblAtiv, 2);
     QCOMPARE(endereco(*form),
              (QStringList{"", "0063", "ARGENTINA", "XX", "0009", "Antigo", "", ""}));
     QCOMPARE(linhasDoLog().value(2),

@@ -1,3 +1,4 @@
+#include "FormKeys.h"
 #include "client/Cli_Kvt04410.h"
 #include "host/ScreenServices.h"
 #include "host/TMessages.h"
@@ -40,28 +41,11 @@ namespace {
 
 const QColor kCorBorda = kvt::tcolor(15391193);
 
-template <class W> W *filho(const QObject &form, const QString &nome)
-{
-    return form.findChild<W *>(nome);
-}
-
-} // namespace
-
-namespace {
-
 QString cor(const QColor &c)
 {
     return c.name();
 }
 
-QList<kvt::MemTable *> tabelas(TfrmCadCons &form)
-{
-    return {&form.cdsPais,          &form.cdsEstado,         &form.cdsMunicipio,
-            &form.cdsBairro,        &form.cdsTipoVenda,      &form.cdsPais_Estado,
-            &form.cdsMunicipioIBGE, &form.cdsEstadoViaCEP,   &form.cdsMunicipioViaCep,
-            &form.cdsBairroViaCep,  &form.cdsConsultaViaCEP, &form.cdsParametrosZet,
-            &form.cdsEndeFili,      &form.cdsConsumidor,     &form.cdsInfCep};
-}
 
 // Everything the form is built with, a line per item: its named widgets, the design-time
 // columns of its tables, the sale types and the messages.
@@ -99,7 +83,7 @@ QStringList retrato(TfrmCadCons &form)
         }
         linhas << linha.replace(QLatin1Char('\n'), QLatin1String("\\n"));
     }
-    for (kvt::MemTable *t : tabelas(form)) {
+    for (kvt::MemTable *t : form.tabelas()) {
         for (const kvt::FieldDef &f : t->designFields()) {
             linhas << QStringLiteral("column %1.%2 type=%3 size=%4 label=\"%5\"%6 width=%7")
                           .arg(t->name(), f.name)
@@ -114,7 +98,7 @@ QStringList retrato(TfrmCadCons &form)
                       .arg(QString::fromLatin1(tipo.cdTipoVenda),
                            QString::fromUtf8(tipo.nmTipoVenda));
     }
-    for (const QString &mensagem : form.msgPadrao->lines())
+    for (const QString &mensagem : controle<TMessages>(form, "msgPadrao")->lines())
         linhas << QStringLiteral("message ") + mensagem;
     return linhas;
 }
@@ -168,7 +152,7 @@ void TstFrmCadCons::leiaute()
         QVERIFY2(janela.contains(r), qPrintable(w->objectName()));
     }
     // Touch controls never overlap and are big enough for a finger.
-    const QList<QWidget *> pais = {&form, form.panConsumidor, form.panTeclado};
+    const QList<QWidget *> pais = {&form, controle<QFrame>(form, "panConsumidor"), controle<QFrame>(form, "panTeclado")};
     for (QWidget *pai : pais) {
         const QList<QWidget *> controles = controlesDeToque(*pai);
         for (int i = 0; i < controles.size(); ++i) {
@@ -226,11 +210,11 @@ void TstFrmCadCons::mudaCor()
 
     TfrmCadCons form;
     // Start from another current field so the old highlight has to go.
-    form.inLblAtiv = numero == 1 ? 2 : 1;
+    form.edicao().inLblAtiv = numero == 1 ? 2 : 1;
     form.mudaCor();
-    form.inLblAtiv = numero;
+    form.edicao().inLblAtiv = numero;
     form.mudaCor();
-    QCOMPARE(cor(filho<QWidget>(form, borda)), QColor(Qt::black));
+    QCOMPARE(cor(form.findChild<QWidget *>(borda)), QColor(Qt::black));
     for (int outro = 1; outro <= TfrmCadCons::kNumCampos; ++outro) {
         if (outro != numero)
             QCOMPARE(cor(form.borda(outro)), kCorBorda);
@@ -243,20 +227,20 @@ void TstFrmCadCons::estadoInicial()
     TfrmCadCons form;
     QCOMPARE(form.windowTitle(), QStringLiteral("Cadastro de Consumidor"));
     QVERIFY(form.windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(form.panConsumidor->geometry(), QRect(10, 12, 778, 115));
-    QCOMPARE(form.panTeclado->geometry(), QRect(16, 351, 615, 225));
-    QCOMPARE(form.panOutros->geometry(), QRect(3, 1, 508, 43));
-    QVERIFY(form.panOutros->isHidden());
-    QCOMPARE(form.panTeclado->palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(form.lblCodTela->text(), QStringLiteral("KVT04410"));
-    QCOMPARE(form.lblCodTela->pos(), QPoint(644, 587));
+    QCOMPARE(controle<QFrame>(form, "panConsumidor")->geometry(), QRect(10, 12, 778, 115));
+    QCOMPARE(controle<QFrame>(form, "panTeclado")->geometry(), QRect(16, 351, 615, 225));
+    QCOMPARE(controle<QFrame>(form, "panOutros")->geometry(), QRect(3, 1, 508, 43));
+    QVERIFY(controle<QFrame>(form, "panOutros")->isHidden());
+    QCOMPARE(controle<QFrame>(form, "panTeclado")->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(controle<QLabel>(form, "lblCodTela")->text(), QStringLiteral("KVT04410"));
+    QCOMPARE(controle<QLabel>(form, "lblCodTela")->pos(), QPoint(644, 587));
     for (int numero = 1; numero <= TfrmCadCons::kNumCampos; ++numero)
         QVERIFY(form.campo(numero));
     QVERIFY(!form.campo(0));
-    QVERIFY(!form.campo(19));
-    QVERIFY(!form.cdsPais.active());
-    QVERIFY(!form.cdsTipoVenda.active());
-    QVERIFY(!form.adqPesqConsumidor);
+    QVERIFY(!form.campo(cadcons::kNumTextos + 1));
+    QVERIFY(!tabela(form, "cdsPais")->active());
+    QVERIFY(!tabela(form, "cdsTipoVenda")->active());
+    QVERIFY(!form.edicao().estado.adqPesqConsumidor);
 }
 
 void TstFrmCadCons::tiposVenda()
@@ -265,17 +249,17 @@ void TstFrmCadCons::tiposVenda()
     form.BuscaTipoVenda();
     // Twice: the list is rebuilt, not appended to; in code order for the list dialog.
     form.BuscaTipoVenda();
-    QCOMPARE(form.cdsTipoVenda.recordCount(), int(arTipoVenda.size()));
-    for (int i = 0; i < form.cdsTipoVenda.recordCount(); ++i)
-        QCOMPARE(form.cdsTipoVenda.value(i, 0).toString(), QString::number(i + 1));
-    QVERIFY(form.cdsTipoVenda.locate({QStringLiteral("CDTIPOVENDA")}, {QStringLiteral("3")}));
-    QCOMPARE(form.cdsTipoVenda.asString(QStringLiteral("NMTIPOVENDA")), QStringLiteral("A Vista"));
+    QCOMPARE(tabela(form, "cdsTipoVenda")->recordCount(), int(arTipoVenda.size()));
+    for (int i = 0; i < tabela(form, "cdsTipoVenda")->recordCount(); ++i)
+        QCOMPARE(tabela(form, "cdsTipoVenda")->value(i, 0).toString(), QString::number(i + 1));
+    QVERIFY(tabela(form, "cdsTipoVenda")->locate({QStringLiteral("CDTIPOVENDA")}, {QStringLiteral("3")}));
+    QCOMPARE(tabela(form, "cdsTipoVenda")->asString(QStringLiteral("NMTIPOVENDA")), QStringLiteral("A Vista"));
 }
 
 void TstFrmCadCons::colunasProjeto()
 {
     TfrmCadCons form;
-    for (kvt::MemTable *t : tabelas(form)) {
+    for (kvt::MemTable *t : form.tabelas()) {
         if (t->designFields().isEmpty())
             continue;
         // A packet with every design-time column loads; one that lacks any of them does not.
@@ -310,8 +294,8 @@ void TstFrmCadCons::nenhumControleRecebeFoco()
     }
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTest::mouseClick(form.edtNmConsumidor, Qt::LeftButton);
-    QTest::mouseClick(form.sbtQ, Qt::LeftButton);
+    QTest::mouseClick(form.campo(cadcons::NmConsumidor), Qt::LeftButton);
+    QTest::mouseClick(controle<kvt::TouchButton>(form, "sbtQ"), Qt::LeftButton);
     QVERIFY(!form.focusWidget() || form.focusWidget() == &form);
 }
 
@@ -334,7 +318,7 @@ void TstFrmCadCons::teclasNaoFechamDialogo()
     QFETCH(int, modificadores);
 
     TfrmCadCons form;
-    form.stResult = QStringLiteral("antes");
+    form.edicao().estado.stResult = QStringLiteral("antes");
     QSignalSpy rejeitado(&form, &QDialog::rejected);
     QSignalSpy aceito(&form, &QDialog::accepted);
     form.show();
@@ -343,30 +327,30 @@ void TstFrmCadCons::teclasNaoFechamDialogo()
     QVERIFY(form.isVisible());
     QCOMPARE(rejeitado.count(), 0);
     QCOMPARE(aceito.count(), 0);
-    QCOMPARE(form.stResult, QStringLiteral("antes"));
+    QCOMPARE(form.edicao().estado.stResult, QStringLiteral("antes"));
 }
 
 void TstFrmCadCons::sairFechaComSair()
 {
     TfrmCadCons form;
-    form.stResult = QStringLiteral("123");
+    form.edicao().estado.stResult = QStringLiteral("123");
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTest::mouseClick(form.sbtSair, Qt::LeftButton);
+    QTest::mouseClick(controle<kvt::PictureButton>(form, "sbtSair"), Qt::LeftButton);
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), int(QDialog::Accepted));
-    QCOMPARE(form.stResult, QStringLiteral("SAIR"));
+    QCOMPARE(form.edicao().estado.stResult, QStringLiteral("SAIR"));
 }
 
 void TstFrmCadCons::escapeSai()
 {
     TfrmCadCons form;
-    form.stResult = QStringLiteral("123");
+    form.edicao().estado.stResult = QStringLiteral("123");
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTest::keyClick(&form, Qt::Key_Escape);
     QVERIFY(!form.isVisible());
-    QCOMPARE(form.stResult, QStringLiteral("SAIR"));
+    QCOMPARE(form.edicao().estado.stResult, QStringLiteral("SAIR"));
 }
 
 void TstFrmCadCons::tecladoNaTela()
@@ -374,42 +358,42 @@ void TstFrmCadCons::tecladoNaTela()
     TfrmCadCons form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTest::mouseClick(form.edtNmConsumidor, Qt::LeftButton);
-    QCOMPARE(form.inLblAtiv, 2);
-    QCOMPARE(form.blsBorda2->brushColor(), QColor(Qt::black));
+    QTest::mouseClick(form.campo(cadcons::NmConsumidor), Qt::LeftButton);
+    QCOMPARE(form.edicao().inLblAtiv, 2);
+    QCOMPARE(controle<kvt::RoundShape>(form, "blsBorda2")->brushColor(), QColor(Qt::black));
 
-    QTest::mouseClick(form.sbtShift, Qt::LeftButton);
-    QCOMPARE(form.sbtQ->caption(), QStringLiteral("Q"));
-    QCOMPARE(form.sbtCCdil->caption(), QStringLiteral("\u00C7"));
-    for (QWidget *tecla : {form.sbtA, form.sbtB, form.sbtEspaco, form.sbt7})
+    QTest::mouseClick(controle<kvt::TouchButton>(form, "sbtShift"), Qt::LeftButton);
+    QCOMPARE(controle<kvt::TouchButton>(form, "sbtQ")->caption(), QStringLiteral("Q"));
+    QCOMPARE(controle<kvt::TouchButton>(form, "sbtCCdil")->caption(), QStringLiteral("\u00C7"));
+    for (QWidget *tecla : {controle<kvt::TouchButton>(form, "sbtA"), controle<kvt::TouchButton>(form, "sbtB"), controle<kvt::TouchButton>(form, "sbtEspaco"), controle<kvt::TouchButton>(form, "sbt7")})
         QTest::mouseClick(tecla, Qt::LeftButton);
-    QCOMPARE(form.edtNmConsumidor->caption(), QStringLiteral("Ab 7"));
-    QCOMPARE(form.sbtQ->caption(), QStringLiteral("q"));
+    QCOMPARE(form.campo(cadcons::NmConsumidor)->caption(), QStringLiteral("Ab 7"));
+    QCOMPARE(controle<kvt::TouchButton>(form, "sbtQ")->caption(), QStringLiteral("q"));
 
     // The special keys cover the digit row and bring the "@".
-    QTest::mouseClick(form.sbtOutros, Qt::LeftButton);
-    QVERIFY(form.panOutros->isVisible());
-    QTest::mouseClick(form.sbtArroba, Qt::LeftButton);
-    QTest::mouseClick(form.sbtOutros, Qt::LeftButton);
-    QVERIFY(!form.panOutros->isVisible());
-    QTest::mouseClick(form.sbtBackSpace, Qt::LeftButton);
-    QCOMPARE(form.edtNmConsumidor->caption(), QStringLiteral("Ab 7"));
+    QTest::mouseClick(controle<kvt::PictureButton>(form, "sbtOutros"), Qt::LeftButton);
+    QVERIFY(controle<QFrame>(form, "panOutros")->isVisible());
+    QTest::mouseClick(controle<kvt::TouchButton>(form, "sbtArroba"), Qt::LeftButton);
+    QTest::mouseClick(controle<kvt::PictureButton>(form, "sbtOutros"), Qt::LeftButton);
+    QVERIFY(!controle<QFrame>(form, "panOutros")->isVisible());
+    QTest::mouseClick(controle<kvt::TouchButton>(form, "sbtBackSpace"), Qt::LeftButton);
+    QCOMPARE(form.campo(cadcons::NmConsumidor)->caption(), QStringLiteral("Ab 7"));
 
     // Clearing the sale type forgets the code picked with it.
-    QTest::mouseClick(form.edtTipoVenda, Qt::LeftButton);
-    form.edtTipoVenda->setCaption(QStringLiteral("A Vista"));
-    form.stCdTipoVenda = QStringLiteral("3");
-    QTest::mouseClick(form.sbtLimpar, Qt::LeftButton);
-    QCOMPARE(form.edtTipoVenda->caption(), QString());
-    QCOMPARE(form.stCdTipoVenda, QString());
+    QTest::mouseClick(form.campo(cadcons::TipoVenda), Qt::LeftButton);
+    form.campo(cadcons::TipoVenda)->setCaption(QStringLiteral("A Vista"));
+    form.edicao().estado.stCdTipoVenda = QStringLiteral("3");
+    QTest::mouseClick(controle<kvt::PictureButton>(form, "sbtLimpar"), Qt::LeftButton);
+    QCOMPARE(form.campo(cadcons::TipoVenda)->caption(), QString());
+    QCOMPARE(form.edicao().estado.stCdTipoVenda, QString());
 
     // A name display selects its code; the on-screen Enter moves forward.
-    QTest::mouseClick(form.bldNmMuni, Qt::LeftButton);
-    QCOMPARE(form.inLblAtiv, 16);
-    QTest::mouseClick(form.sbtEnter, Qt::LeftButton);
-    QCOMPARE(form.inLblAtiv, 17);
-    QCOMPARE(form.blsBorda15->brushColor(), QColor(Qt::black));
-    QCOMPARE(form.blsBorda14->brushColor(), kCorBorda);
+    QTest::mouseClick(form.campo(cadcons::NmMuni), Qt::LeftButton);
+    QCOMPARE(form.edicao().inLblAtiv, 16);
+    QTest::mouseClick(controle<kvt::TouchButton>(form, "sbtEnter"), Qt::LeftButton);
+    QCOMPARE(form.edicao().inLblAtiv, 17);
+    QCOMPARE(controle<kvt::RoundShape>(form, "blsBorda15")->brushColor(), QColor(Qt::black));
+    QCOMPARE(controle<kvt::RoundShape>(form, "blsBorda14")->brushColor(), kCorBorda);
 }
 
 void TstFrmCadCons::teclasFisicas()
@@ -417,28 +401,28 @@ void TstFrmCadCons::teclasFisicas()
     int fiscal = 0;
     RelFiscais = [&fiscal] { ++fiscal; };
     TfrmCadCons form;
-    form.inLblAtiv = 1;
+    form.edicao().inLblAtiv = 1;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QTest::keyClick(&form, Qt::Key_Return);
-    QCOMPARE(form.inLblAtiv, 2);
+    QCOMPARE(form.edicao().inLblAtiv, 2);
     QTest::keyClicks(&form, QStringLiteral("Ana"));
     QTest::keyClick(&form, Qt::Key_Underscore, Qt::ShiftModifier);
     QTest::keyClick(&form, Qt::Key_CapsLock);
-    QCOMPARE(form.sbtQ->caption(), QStringLiteral("Q"));
+    QCOMPARE(controle<kvt::TouchButton>(form, "sbtQ")->caption(), QStringLiteral("Q"));
     QTest::keyClicks(&form, QStringLiteral("b-"));
     QTest::keyClick(&form, Qt::Key_Backspace);
     QTest::keyClicks(&form, QStringLiteral("c"));
-    QCOMPARE(form.edtNmConsumidor->caption(), QStringLiteral("ana_C"));
+    QCOMPARE(form.campo(cadcons::NmConsumidor)->caption(), QStringLiteral("ana_C"));
 
     QTest::keyClick(&form, Qt::Key_F1);
     QCOMPARE(fiscal, 0);
-    form.boUtilizaImpFis = true;
+    form.edicao().estado.boUtilizaImpFis = true;
     QTest::keyClick(&form, Qt::Key_F1);
     QCOMPARE(fiscal, 1);
     QTest::keyClick(&form, Qt::Key_Return, Qt::ShiftModifier);
-    QCOMPARE(form.inLblAtiv, 1);
-    QCOMPARE(form.blsBorda1->brushColor(), QColor(Qt::black));
+    QCOMPARE(form.edicao().inLblAtiv, 1);
+    QCOMPARE(controle<kvt::RoundShape>(form, "blsBorda1")->brushColor(), QColor(Qt::black));
     RelFiscais = nullptr;
 }
 
@@ -450,10 +434,10 @@ void TstFrmCadCons::altF4CapturaSemFechar()
         retorno = QVariantList{QStringLiteral("t1"), QStringLiteral("t2")};
     };
     TfrmCadCons form;
-    form.stResult = QStringLiteral("123");
+    form.edicao().estado.stResult = QStringLiteral("123");
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    form.edtNmConsumidor->setCaption(QStringLiteral("ana"));
+    form.campo(cadcons::NmConsumidor)->setCaption(QStringLiteral("ana"));
     QTest::keyClick(&form, Qt::Key_F4, Qt::AltModifier);
     // The window system's close request that follows the key is the key's.
     QVERIFY(!form.close());
@@ -464,7 +448,7 @@ void TstFrmCadCons::altF4CapturaSemFechar()
     // Any other close request leaves as Sair does.
     QVERIFY(form.close());
     QVERIFY(!form.isVisible());
-    QCOMPARE(form.stResult, QStringLiteral("SAIR"));
+    QCOMPARE(form.edicao().estado.stResult, QStringLiteral("SAIR"));
     DigitalConsumidor = nullptr;
     stDigital.clear();
     stDigital2.clear();

@@ -1,4 +1,5 @@
 #include "../TestDatabase.h"
+#include "FormKeys.h"
 #include "client/Cli_Kvt04410.h"
 #include "host/HostZet.h"
 #include "server/Srv_Kvt04410.h"
@@ -224,24 +225,24 @@ void TstInicializaForm::semArquivoDeParametros()
     QVERIFY(rdmInsereConsumidor);
     QVERIFY(rdmInsereConsumidor->connected());
     QCOMPARE(form.size(), QSize(800, 600));
-    QCOMPARE(form.stResult, QStringLiteral("SAIR"));
-    QCOMPARE(form.stModo, QStringLiteral("NOVO"));
-    QCOMPARE(form.stCdCliente, QString());
-    QCOMPARE(form.stCdFilial, QString());
-    QCOMPARE(form.incor1, 0);
-    QVERIFY(!form.boUtilizaImpFis);
-    QCOMPARE(form.lblCodTela->text(), QStringLiteral("KVT04410"));
-    QCOMPARE(form.inLblAtiv, 1);
-    QCOMPARE(form.blsBorda1->brushColor(), QColor(Qt::black));
-    QCOMPARE(form.blsBorda2->brushColor(), kCorTeclado);
-    QCOMPARE(form.panTeclado->palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(form.panOutros->palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(form.cdsTipoVenda.recordCount(), 7);
+    QCOMPARE(form.edicao().estado.stResult, QStringLiteral("SAIR"));
+    QCOMPARE(form.edicao().estado.stModo, QStringLiteral("NOVO"));
+    QCOMPARE(form.edicao().estado.stCdCliente, QString());
+    QCOMPARE(form.edicao().estado.stCdFilial, QString());
+    QCOMPARE(form.edicao().estado.incor1, 0);
+    QVERIFY(!form.edicao().estado.boUtilizaImpFis);
+    QCOMPARE(controle<QLabel>(form, "lblCodTela")->text(), QStringLiteral("KVT04410"));
+    QCOMPARE(form.edicao().inLblAtiv, 1);
+    QCOMPARE(controle<kvt::RoundShape>(form, "blsBorda1")->brushColor(), QColor(Qt::black));
+    QCOMPARE(controle<kvt::RoundShape>(form, "blsBorda2")->brushColor(), kCorTeclado);
+    QCOMPARE(controle<QFrame>(form, "panTeclado")->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(controle<QFrame>(form, "panOutros")->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(tabela(form, "cdsTipoVenda")->recordCount(), 7);
     // An empty branch list and no branch address: the screen opens with empty fields.
-    QVERIFY(form.adqPesqConsumidor);
-    QCOMPARE(form.adqPesqConsumidor->recordCount(), 0);
-    QCOMPARE(form.edtCodPais->caption(), QString());
-    QCOMPARE(form.bldTelefone->caption(), QString());
+    QVERIFY(form.edicao().estado.adqPesqConsumidor);
+    QCOMPARE(form.edicao().estado.adqPesqConsumidor->recordCount(), 0);
+    QCOMPARE(form.campo(cadcons::CodPais)->caption(), QString());
+    QCOMPARE(form.campo(cadcons::Telefone)->caption(), QString());
     QVERIFY(m_mensagens.isEmpty());
 }
 
@@ -265,25 +266,25 @@ void TstInicializaForm::arquivoDeParametros()
     TfrmCadCons form;
     form.InicializaForm({cliente, QString(), QString(), QString()});
 
-    QCOMPARE(form.stCdCliente, esperado);
-    QCOMPARE(form.incor1, 11);
-    QCOMPARE(form.incor2, 22);
-    QCOMPARE(form.incor3, 33);
-    QCOMPARE(form.incor4, 44);
-    QCOMPARE(form.incor5, 55);
-    QCOMPARE(form.incor6, 66);
-    QVERIFY(form.boUtilizaImpFis);
-    QCOMPARE(form.stIdEsquema, QStringLiteral("ESQ"));
-    QCOMPARE(form.stCdCusClie, QStringLiteral("CC01"));
-    QCOMPARE(form.stCdTipoCons, QStringLiteral("01"));
-    QCOMPARE(form.stCdFilial, QStringLiteral("0001"));
-    QCOMPARE(form.stCdLoja, QStringLiteral("L1"));
-    QCOMPARE(form.stIdValidaAten, QStringLiteral("C"));
-    QCOMPARE(form.panTeclado->palette().color(QPalette::Window), kCorTeclado);
-    QCOMPARE(form.panOutros->palette().color(QPalette::Window), kCorTeclado);
-    QCOMPARE(form.lblCodTela->text(),
+    QCOMPARE(form.edicao().estado.stCdCliente, esperado);
+    QCOMPARE(form.edicao().estado.incor1, 11);
+    QCOMPARE(form.edicao().estado.incor2, 22);
+    QCOMPARE(form.edicao().estado.incor3, 33);
+    QCOMPARE(form.edicao().estado.incor4, 44);
+    QCOMPARE(form.edicao().estado.incor5, 55);
+    QCOMPARE(form.edicao().estado.incor6, 66);
+    QVERIFY(form.edicao().estado.boUtilizaImpFis);
+    QCOMPARE(form.edicao().estado.stIdEsquema, QStringLiteral("ESQ"));
+    QCOMPARE(form.edicao().estado.stCdCusClie, QStringLiteral("CC01"));
+    QCOMPARE(form.edicao().estado.stCdTipoCons, QStringLiteral("01"));
+    QCOMPARE(form.edicao().estado.stCdFilial, QStringLiteral("0001"));
+    QCOMPARE(form.edicao().estado.stCdLoja, QStringLiteral("L1"));
+    QCOMPARE(form.edicao().estado.stIdValidaAten, QStringLiteral("C"));
+    QCOMPARE(controle<QFrame>(form, "panTeclado")->palette().color(QPalette::Window), kCorTeclado);
+    QCOMPARE(controle<QFrame>(form, "panOutros")->palette().color(QPalette::Window), kCorTeclado);
+    QCOMPARE(controle<QLabel>(form, "lblCodTela")->text(),
              MontaRodapeGeral(true, QStringLiteral("KVT04410"), QStringLiteral("S")));
-    QVERIFY(form.lblCodTela->text() != QStringLiteral("KVT04410"));
+    QVERIFY(controle<QLabel>(form, "lblCodTela")->text() != QStringLiteral("KVT04410"));
 }
 
 // clang-format off
@@ -320,7 +321,7 @@ void TstInicializaForm::arquivoSemColuna()
         }
     } else {
         form.InicializaForm({cliente});
-        QCOMPARE(form.stCdCliente, cliente.toString());
+        QCOMPARE(form.edicao().estado.stCdCliente, cliente.toString());
     }
 }
 
@@ -329,11 +330,11 @@ void TstInicializaForm::arquivoSemLinha()
     escreveParametros({}, 0);
     TfrmCadCons form;
     form.InicializaForm({QString(), QString(), QString(), QStringLiteral("NOVO")});
-    QCOMPARE(form.incor1, 0);
-    QVERIFY(!form.boUtilizaImpFis);
-    QCOMPARE(form.stCdFilial, QString());
-    QCOMPARE(form.stCdCliente, QString());
-    QCOMPARE(form.panTeclado->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(form.edicao().estado.incor1, 0);
+    QVERIFY(!form.edicao().estado.boUtilizaImpFis);
+    QCOMPARE(form.edicao().estado.stCdFilial, QString());
+    QCOMPARE(form.edicao().estado.stCdCliente, QString());
+    QCOMPARE(controle<QFrame>(form, "panTeclado")->palette().color(QPalette::Window), QColor(Qt::white));
     QVERIFY(m_mensagens.isEmpty());
 }
 
@@ -343,7 +344,7 @@ void TstInicializaForm::simNaoEmTexto()
         escreveParametros({}, 1, QString::fromLatin1(texto));
         TfrmCadCons form;
         form.InicializaForm({QStringLiteral("0001")});
-        QCOMPARE(form.boUtilizaImpFis, esperado);
+        QCOMPARE(form.edicao().estado.boUtilizaImpFis, esperado);
     }
 }
 
@@ -353,15 +354,15 @@ void TstInicializaForm::segundaCargaDaLista()
     escreveParametros();
     TfrmCadCons form;
     form.InicializaForm({QStringLiteral("0001")});
-    QVERIFY(form.adqPesqConsumidor);
+    QVERIFY(form.edicao().estado.adqPesqConsumidor);
     // Another load, and the data module's end, must leave the screen's list alive (ASan
     // watches).
     QVERIFY(GetTodosCons(QStringLiteral("0001"), QStringLiteral("T"), QStringLiteral("T")));
     delete rdmInsereConsumidor;
     rdmInsereConsumidor = nullptr;
-    QCOMPARE(form.adqPesqConsumidor->recordCount(), 2);
-    QCOMPARE(form.adqPesqConsumidor
-                 ->value(0, form.adqPesqConsumidor->fieldByName(QStringLiteral("CDCLIENTE")))
+    QCOMPARE(form.edicao().estado.adqPesqConsumidor->recordCount(), 2);
+    QCOMPARE(form.edicao().estado.adqPesqConsumidor
+                 ->value(0, form.edicao().estado.adqPesqConsumidor->fieldByName(QStringLiteral("CDCLIENTE")))
                  .toString(),
              QStringLiteral("0001"));
 }
@@ -374,7 +375,7 @@ void TstInicializaForm::conexaoFalha()
     QVERIFY_THROWS_EXCEPTION(kvt::Exception, form.InicializaForm({}));
     QVERIFY(rdmInsereConsumidor);
     QVERIFY(!rdmInsereConsumidor->connected());
-    QCOMPARE(form.stResult, QString());
+    QCOMPARE(form.edicao().estado.stResult, QString());
 }
 
 void TstInicializaForm::novoComTelefone()
@@ -385,22 +386,22 @@ void TstInicializaForm::novoComTelefone()
     form.InicializaForm(
         {QStringLiteral("0001"), QString(), QStringLiteral("11987654321"), QStringLiteral("NOVO")});
 
-    QCOMPARE(form.bldTelefone->caption(), QStringLiteral("(11)987654321"));
-    QCOMPARE(form.edtTelefone2->caption(), QString());
-    QCOMPARE(form.edtCelular->caption(), QString());
-    QCOMPARE(form.edtCodPais->caption(), QStringLiteral("1058"));
-    QCOMPARE(form.bldNmPais->caption(), QStringLiteral("Brasil"));
-    QCOMPARE(form.edtEstado->caption(), QStringLiteral("SP"));
-    QCOMPARE(form.edtCodMuni->caption(), QStringLiteral("0001"));
-    QCOMPARE(form.bldNmMuni->caption(), QStringLiteral("São Paulo"));
-    QCOMPARE(form.edtBairro->caption(), QString());
-    QCOMPARE(form.bldNmBairro->caption(), QString());
-    QCOMPARE(form.edtNmConsumidor->caption(), QString());
-    QCOMPARE(form.cdsEndeFili.recordCount(), 1);
+    QCOMPARE(form.campo(cadcons::Telefone)->caption(), QStringLiteral("(11)987654321"));
+    QCOMPARE(form.campo(cadcons::Telefone2)->caption(), QString());
+    QCOMPARE(form.campo(cadcons::Celular)->caption(), QString());
+    QCOMPARE(form.campo(cadcons::CodPais)->caption(), QStringLiteral("1058"));
+    QCOMPARE(form.campo(cadcons::NmPais)->caption(), QStringLiteral("Brasil"));
+    QCOMPARE(form.campo(cadcons::Estado)->caption(), QStringLiteral("SP"));
+    QCOMPARE(form.campo(cadcons::CodMuni)->caption(), QStringLiteral("0001"));
+    QCOMPARE(form.campo(cadcons::NmMuni)->caption(), QStringLiteral("São Paulo"));
+    QCOMPARE(form.campo(cadcons::Bairro)->caption(), QString());
+    QCOMPARE(form.campo(cadcons::NmBairro)->caption(), QString());
+    QCOMPARE(form.campo(cadcons::NmConsumidor)->caption(), QString());
+    QCOMPARE(tabela(form, "cdsEndeFili")->recordCount(), 1);
     // Both consumers of the branch, unfiltered.
-    QVERIFY(form.adqPesqConsumidor);
-    QCOMPARE(form.adqPesqConsumidor->recordCount(), 2);
-    QVERIFY(!form.adqPesqConsumidor->filtered());
+    QVERIFY(form.edicao().estado.adqPesqConsumidor);
+    QCOMPARE(form.edicao().estado.adqPesqConsumidor->recordCount(), 2);
+    QVERIFY(!form.edicao().estado.adqPesqConsumidor->filtered());
 }
 
 void TstInicializaForm::edicao()
@@ -411,38 +412,38 @@ void TstInicializaForm::edicao()
     const QString codigo = QStringLiteral("00000000000000000123");
     form.InicializaForm({QStringLiteral("0001"), codigo, QStringLiteral("999"), QString()});
 
-    QCOMPARE(form.stConsumidor, codigo);
+    QCOMPARE(form.edicao().estado.stConsumidor, codigo);
     const QList<QPair<kvt::TouchButton *, QString>> esperados = {
-        {form.edtNmConsumidor, "Ana Souza"},
-        {form.edtDtNasc, "17/05/1990"},
-        {form.edtCpf, "52998224725"},
-        {form.bldIdentidade, "123456"},
-        {form.bldEmail, "ana@x.br"},
-        {form.bldTelefone, "(11)987654321"},
-        {form.edtTelefone2, "(11)33334444"},
-        {form.edtCelular, ""},
-        {form.edtTipoVenda, "A Vista"},
-        {form.edtEndereco, "Rua A"},
-        {form.edtNumero, "10"},
-        {form.bldComplemento, "ap 2"},
-        {form.edtCodPais, "1058"},
-        {form.bldNmPais, "Brasil"},
-        {form.edtEstado, "SP"},
-        {form.edtCodMuni, "0001"},
-        {form.bldNmMuni, "São Paulo"},
-        {form.edtBairro, "0000000007"},
-        {form.bldNmBairro, "Sé"},
-        {form.bldReferencia, "perto"},
-        {form.bldCep, "01001000"},
+        {form.campo(cadcons::NmConsumidor), "Ana Souza"},
+        {form.campo(cadcons::DtNasc), "17/05/1990"},
+        {form.campo(cadcons::Cpf), "52998224725"},
+        {form.campo(cadcons::Identidade), "123456"},
+        {form.campo(cadcons::Email), "ana@x.br"},
+        {form.campo(cadcons::Telefone), "(11)987654321"},
+        {form.campo(cadcons::Telefone2), "(11)33334444"},
+        {form.campo(cadcons::Celular), ""},
+        {form.campo(cadcons::TipoVenda), "A Vista"},
+        {form.campo(cadcons::Endereco), "Rua A"},
+        {form.campo(cadcons::Numero), "10"},
+        {form.campo(cadcons::Complemento), "ap 2"},
+        {form.campo(cadcons::CodPais), "1058"},
+        {form.campo(cadcons::NmPais), "Brasil"},
+        {form.campo(cadcons::Estado), "SP"},
+        {form.campo(cadcons::CodMuni), "0001"},
+        {form.campo(cadcons::NmMuni), "São Paulo"},
+        {form.campo(cadcons::Bairro), "0000000007"},
+        {form.campo(cadcons::NmBairro), "Sé"},
+        {form.campo(cadcons::Referencia), "perto"},
+        {form.campo(cadcons::Cep), "01001000"},
     };
     for (const auto &[campo, texto] : esperados)
         QCOMPARE(campo->caption(), texto);
-    QCOMPARE(form.stCdTipoVenda, QString());
+    QCOMPARE(form.edicao().estado.stCdTipoVenda, QString());
     // The filter stays: later searches of the list see this consumer only.
-    QVERIFY(form.adqPesqConsumidor->filtered());
-    QCOMPARE(form.adqPesqConsumidor->recordCount(), 1);
+    QVERIFY(form.edicao().estado.adqPesqConsumidor->filtered());
+    QCOMPARE(form.edicao().estado.adqPesqConsumidor->recordCount(), 1);
     // No branch defaults in edit mode.
-    QCOMPARE(form.cdsEndeFili.recordCount(), 0);
+    QCOMPARE(tabela(form, "cdsEndeFili")->recordCount(), 0);
 }
 
 void TstInicializaForm::edicaoDeConsumidorAusente()
@@ -454,11 +455,11 @@ void TstInicializaForm::edicaoDeConsumidorAusente()
     const QString codigo = QStringLiteral("999'9");
     form.InicializaForm({QStringLiteral("0001"), codigo, QString(), QString()});
 
-    QCOMPARE(form.stConsumidor, codigo);
-    QCOMPARE(form.adqPesqConsumidor->recordCount(), 0);
+    QCOMPARE(form.edicao().estado.stConsumidor, codigo);
+    QCOMPARE(form.edicao().estado.adqPesqConsumidor->recordCount(), 0);
     for (int numero = 1; numero <= TfrmCadCons::kNumCampos; ++numero)
         QCOMPARE(form.campo(numero)->caption(), QString());
-    QCOMPARE(form.bldNmPais->caption(), QString());
+    QCOMPARE(form.campo(cadcons::NmPais)->caption(), QString());
 }
 
 QTEST_MAIN(TstInicializaForm)

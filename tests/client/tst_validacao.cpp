@@ -38,32 +38,32 @@ void TstValidacao::cpf()
 {
     // Editing the holder of the CPF: no duplicate.
     auto edicao = abre(kAna);
-    QCOMPARE(edicao->edtCpf->caption(), QStringLiteral("12345678909"));
+    QCOMPARE(edicao->campo(cadcons::Cpf)->caption(), QStringLiteral("12345678909"));
     edicao->Vd_Cpf();
     QVERIFY(m_mensagens.isEmpty());
 
     // A new consumer with that CPF: the holder of the same client is named, the field emptied.
     auto novo = abre();
-    novo->edtCpf->setCaption(QStringLiteral("12345678909"));
-    novo->inLblAtiv = 2;
+    novo->campo(cadcons::Cpf)->setCaption(QStringLiteral("12345678909"));
+    novo->edicao().inLblAtiv = 2;
     QVERIFY_THROWS_EXCEPTION(kvt::EAbort, novo->Vd_Cpf());
     QCOMPARE(m_mensagens,
              QStringList{QStringLiteral("0 Número de Cpf já cadastrado para o consumidor ANA.")});
-    QCOMPARE(novo->edtCpf->caption(), QString());
-    QCOMPARE(novo->inLblAtiv, 4);
+    QCOMPARE(novo->campo(cadcons::Cpf)->caption(), QString());
+    QCOMPARE(novo->edicao().inLblAtiv, 4);
 
     // A name another program stored outside Windows-1252 reaches the message whole.
     m_mensagens.clear();
     exec(QStringLiteral("UPDATE CONSUMIDOR SET NMCONSUMIDOR = '\u0141ukasz' WHERE "
                         "NMCONSUMIDOR = 'ANA'"));
-    novo->edtCpf->setCaption(QStringLiteral("12345678909"));
+    novo->campo(cadcons::Cpf)->setCaption(QStringLiteral("12345678909"));
     QVERIFY_THROWS_EXCEPTION(kvt::EAbort, novo->Vd_Cpf());
     QCOMPARE(m_mensagens, QStringList{QStringLiteral(
                               "0 Número de Cpf já cadastrado para o consumidor \u0141ukasz.")});
-    QCOMPARE(abre(kAna)->edtNmConsumidor->caption(), QStringLiteral("\u0141ukasz"));
+    QCOMPARE(abre(kAna)->campo(cadcons::NmConsumidor)->caption(), QStringLiteral("\u0141ukasz"));
 
     m_mensagens.clear();
-    novo->edtCpf->setCaption(QStringLiteral("12345678900"));
+    novo->campo(cadcons::Cpf)->setCaption(QStringLiteral("12345678900"));
     QVERIFY_THROWS_EXCEPTION(kvt::EAbort, novo->Vd_Cpf());
     QCOMPARE(m_mensagens, QStringList{QStringLiteral("3 Número de Cpf inválido.")});
 }
@@ -78,22 +78,22 @@ void TstValidacao::identidadeDuplicada()
 
     // In edit mode the list is filtered down to the consumer being edited.
     auto edicao = abre(kAna);
-    QCOMPARE(edicao->adqPesqConsumidor->recordCount(), 1);
+    QCOMPARE(edicao->edicao().estado.adqPesqConsumidor->recordCount(), 1);
     preencheEConfirma(*edicao, 5, QStringLiteral("555"));
-    QCOMPARE(edicao->inLblAtiv, 6);
+    QCOMPARE(edicao->edicao().inLblAtiv, 6);
     preencheEConfirma(*edicao, 5, QStringLiteral("777"));
     QCOMPARE(m_mensagens, QStringList{duplicado});
-    QCOMPARE(edicao->bldIdentidade->caption(), QString());
-    QCOMPARE(edicao->inLblAtiv, 5);
+    QCOMPARE(edicao->campo(cadcons::Identidade)->caption(), QString());
+    QCOMPARE(edicao->edicao().inLblAtiv, 5);
 
     // After a phone check the list holds only that phone's consumers.
     m_mensagens.clear();
     auto outro = abre(kCpfNoCodigo);
     preencheEConfirma(*outro, 7, QStringLiteral("1133334444"));
     QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
-    QCOMPARE(outro->inLblAtiv, 8);
-    QVERIFY(outro->adqPesqConsumidor->filtered());
-    QCOMPARE(outro->adqPesqConsumidor->recordCount(), 1);
+    QCOMPARE(outro->edicao().inLblAtiv, 8);
+    QVERIFY(outro->edicao().estado.adqPesqConsumidor->filtered());
+    QCOMPARE(outro->edicao().estado.adqPesqConsumidor->recordCount(), 1);
     preencheEConfirma(*outro, 5, QStringLiteral("777"));
     QCOMPARE(m_mensagens, QStringList{duplicado});
 }
@@ -105,15 +105,15 @@ void TstValidacao::telefoneDuplicado()
     preencheEConfirma(*novo, 8, QStringLiteral("11987654321"));
     QCOMPARE(m_mensagens, QStringList{QStringLiteral(
                               "0 Número de telefone já cadastrado para o consumidor \" ANA \".")});
-    QCOMPARE(novo->inLblAtiv, 8);
-    QCOMPARE(novo->edtTelefone2->caption(), QStringLiteral("(11)987654321"));
+    QCOMPARE(novo->edicao().inLblAtiv, 8);
+    QCOMPARE(novo->campo(cadcons::Telefone2)->caption(), QStringLiteral("(11)987654321"));
 
     // The consumer being edited may keep his own phone.
     m_mensagens.clear();
     auto edicao = abre(kAna);
     preencheEConfirma(*edicao, 7, QStringLiteral("11987654321"));
     QVERIFY(m_mensagens.isEmpty());
-    QCOMPARE(edicao->inLblAtiv, 8);
+    QCOMPARE(edicao->edicao().inLblAtiv, 8);
 }
 
 void TstValidacao::datas()
@@ -142,12 +142,12 @@ void TstValidacao::datas()
         preencheEConfirma(*form, 3, caso.digitos);
         if (caso.mensagem.isEmpty()) {
             QVERIFY2(m_mensagens.isEmpty(), qPrintable(caso.digitos));
-            QCOMPARE(form->inLblAtiv, 4);
-            QCOMPARE(form->edtDtNasc->caption().size(), 10);
+            QCOMPARE(form->edicao().inLblAtiv, 4);
+            QCOMPARE(form->campo(cadcons::DtNasc)->caption().size(), 10);
         } else {
             QCOMPARE(m_mensagens, QStringList{caso.mensagem});
-            QCOMPARE(form->inLblAtiv, 3);
-            QCOMPARE(form->edtDtNasc->caption(), QString());
+            QCOMPARE(form->edicao().inLblAtiv, 3);
+            QCOMPARE(form->campo(cadcons::DtNasc)->caption(), QString());
         }
     }
 }
@@ -157,33 +157,33 @@ void TstValidacao::consultasAoSair()
     auto form = abre();
     // The postal code fills the address from the system's own table.
     preencheEConfirma(*form, 1, QStringLiteral("01001000"));
-    QCOMPARE(form->inLblAtiv, 2);
-    QCOMPARE(form->edtEndereco->caption(), QStringLiteral("Praca da Se"));
-    QCOMPARE(form->edtBairro->caption(), QStringLiteral("0000000001"));
-    QCOMPARE(form->bldNmBairro->caption(), QStringLiteral("Centro"));
+    QCOMPARE(form->edicao().inLblAtiv, 2);
+    QCOMPARE(form->campo(cadcons::Endereco)->caption(), QStringLiteral("Praca da Se"));
+    QCOMPARE(form->campo(cadcons::Bairro)->caption(), QStringLiteral("0000000001"));
+    QCOMPARE(form->campo(cadcons::NmBairro)->caption(), QStringLiteral("Centro"));
 
     // Codes typed short are found at their width; an unknown one keeps the operator there.
     preencheEConfirma(*form, 16, QStringLiteral("2"));
-    QCOMPARE(form->edtCodMuni->caption(), QStringLiteral("0002"));
-    QCOMPARE(form->bldNmMuni->caption(), QStringLiteral("Campinas"));
-    QCOMPARE(form->inLblAtiv, 17);
+    QCOMPARE(form->campo(cadcons::CodMuni)->caption(), QStringLiteral("0002"));
+    QCOMPARE(form->campo(cadcons::NmMuni)->caption(), QStringLiteral("Campinas"));
+    QCOMPARE(form->edicao().inLblAtiv, 17);
     preencheEConfirma(*form, 17, QStringLiteral("1"));
-    QCOMPARE(form->bldNmBairro->caption(), QStringLiteral("Cambui"));
+    QCOMPARE(form->campo(cadcons::NmBairro)->caption(), QStringLiteral("Cambui"));
     preencheEConfirma(*form, 15, QStringLiteral("xx"));
     QCOMPARE(m_mensagens, QStringList{QStringLiteral("3 Estado não cadastrado.")});
-    QCOMPARE(form->inLblAtiv, 15);
-    QCOMPARE(form->edtEstado->caption(), QStringLiteral("xx"));
+    QCOMPARE(form->edicao().inLblAtiv, 15);
+    QCOMPARE(form->campo(cadcons::Estado)->caption(), QStringLiteral("xx"));
     m_mensagens.clear();
     preencheEConfirma(*form, 14, QStringLiteral("9"));
     QCOMPARE(m_mensagens, QStringList{QStringLiteral("3 País não cadastrado.")});
-    QCOMPARE(form->inLblAtiv, 14);
+    QCOMPARE(form->edicao().inLblAtiv, 14);
 
     // A branch that refuses postal codes it does not serve.
     m_mensagens.clear();
-    form->stIdValidaAten = QStringLiteral("C");
+    form->edicao().estado.stIdValidaAten = QStringLiteral("C");
     preencheEConfirma(*form, 1, QStringLiteral("20000000"));
     QCOMPARE(m_mensagens, QStringList{QStringLiteral("3 Filial não atende o CEP informado.")});
-    QCOMPARE(form->inLblAtiv, 1);
+    QCOMPARE(form->edicao().inLblAtiv, 1);
 }
 
 int main(int argc, char **argv)

@@ -64,8 +64,8 @@ void TstEntradaHostil::camposCheiosEEstranhos()
     digita(*form, 3, QStringLiteral("31129999") + kHostil);
     digita(*form, 4, QStringLiteral("5299822472599") + kHostil);
     digita(*form, 7, QStringLiteral("11") + kHostil + QStringLiteral("999999999"));
-    QCOMPARE(form->edtCpf->caption(), QStringLiteral("52998224725"));
-    QCOMPARE(form->bldTelefone->caption(), QStringLiteral("11999999999"));
+    QCOMPARE(form->campo(cadcons::Cpf)->caption(), QStringLiteral("52998224725"));
+    QCOMPARE(form->campo(cadcons::Telefone)->caption(), QStringLiteral("11999999999"));
     // A birth date in the future is refused with its message.
     m_mensagens.clear();
     tecla(*form, E::VK_F2);
@@ -78,11 +78,11 @@ void TstEntradaHostil::camposCheiosEEstranhos()
     const QVariantMap linha =
         consumidor(QStringLiteral("1"), ajusta21(QStringLiteral("52998224725")));
     QCOMPARE(linha.value(QStringLiteral("NMCONSUMIDOR")).toString(),
-             form->edtNmConsumidor->caption());
+             form->campo(cadcons::NmConsumidor)->caption());
     QCOMPARE(linha.value(QStringLiteral("DSREFERENDECONS")).toString(),
-             form->bldReferencia->caption());
-    QCOMPARE(linha.value(QStringLiteral("DSEMAILCONS")).toString(), form->bldEmail->caption());
-    QCOMPARE(linha.value(QStringLiteral("NRENDECONS")).toString(), form->edtNumero->caption());
+             form->campo(cadcons::Referencia)->caption());
+    QCOMPARE(linha.value(QStringLiteral("DSEMAILCONS")).toString(), form->campo(cadcons::Email)->caption());
+    QCOMPARE(linha.value(QStringLiteral("NRENDECONS")).toString(), form->campo(cadcons::Numero)->caption());
 }
 
 void TstEntradaHostil::aspasNoArquivoDeParametros()
@@ -100,7 +100,7 @@ void TstEntradaHostil::aspasNoArquivoDeParametros()
 
     const QList<QStringList> antes = consumidorSnapshot();
     auto form = abre({}, QStringLiteral("NOVO"), QString());
-    QCOMPARE(form->stCdCliente, QStringLiteral("1' OR '1'='1"));
+    QCOMPARE(form->edicao().estado.stCdCliente, QStringLiteral("1' OR '1'='1"));
     digita(*form, 2, QStringLiteral("quote"));
     digita(*form, 4, QStringLiteral("12345678909"));
     digita(*form, 7, QStringLiteral("11912121212"));
@@ -138,7 +138,7 @@ void TstEntradaHostil::pastasSemEscrita()
     QVERIFY2(m_mensagens.at(1).contains(QLatin1String("Kvt_PaisEstado.cds")) &&
                  m_mensagens.at(1).contains(QLatin1String("CEP")),
              qPrintable(m_mensagens.at(1)));
-    QCOMPARE(form->stResult, QStringLiteral("11934343434"));
+    QCOMPARE(form->edicao().estado.stResult, QStringLiteral("11934343434"));
     QVERIFY(!consumidor(QStringLiteral("1"), ajusta21(QStringLiteral("11934343434"))).isEmpty());
 }
 

@@ -153,14 +153,14 @@ void TstReconexao::servidorReiniciado()
                   {12, "3"},   {14, "1058"},       {15, "sp"},         {16, "1"}};
     for (const auto &c : campos)
         digita(form, c.campo, QString::fromLatin1(c.texto));
-    form.stCdCliente = QStringLiteral("1");
-    form.stCdCusClie = QStringLiteral("CC");
-    form.adqPesqConsumidor =
+    form.edicao().estado.stCdCliente = QStringLiteral("1");
+    form.edicao().estado.stCdCusClie = QStringLiteral("CC");
+    form.edicao().estado.adqPesqConsumidor =
         GetTodosCons(QStringLiteral("0001"), QStringLiteral("T"), QStringLiteral("T"));
-    QVERIFY(form.adqPesqConsumidor);
+    QVERIFY(form.edicao().estado.adqPesqConsumidor);
     form.campoClick(15);
     tecla(form, E::VK_RETURN);
-    QCOMPARE(form.inLblAtiv, 16);
+    QCOMPARE(form.edicao().inLblAtiv, 16);
     QVERIFY(mensagens.isEmpty());
 
     QVERIFY(pgCtl({QStringLiteral("-m"), QStringLiteral("fast"), QStringLiteral("stop")}));
@@ -171,11 +171,11 @@ void TstReconexao::servidorReiniciado()
     QCOMPARE(mensagens.size(), 1);
     QVERIFY2(mensagens.first().contains(QLatin1String("banco de dados")),
              qPrintable(mensagens.first()));
-    QCOMPARE(form.inLblAtiv, 15);
+    QCOMPARE(form.edicao().inLblAtiv, 15);
     tecla(form, E::VK_F2);
     QCOMPARE(mensagens.size(), 2);
-    QCOMPARE(form.edtNmConsumidor->caption(), QStringLiteral("joao"));
-    QCOMPARE(form.stResult, QString());
+    QCOMPARE(form.campo(cadcons::NmConsumidor)->caption(), QStringLiteral("joao"));
+    QCOMPARE(form.edicao().estado.stResult, QString());
 
     QVERIFY(inicia());
     // Back: the consumer list, the look-up and the save connect again on their own.
@@ -183,14 +183,14 @@ void TstReconexao::servidorReiniciado()
     form.campoClick(7);
     tecla(form, E::VK_RETURN);
     QVERIFY2(mensagens.isEmpty(), qPrintable(mensagens.join(QLatin1Char('\n'))));
-    QCOMPARE(form.inLblAtiv, 8);
+    QCOMPARE(form.edicao().inLblAtiv, 8);
     form.campoClick(15);
     tecla(form, E::VK_RETURN);
     QVERIFY2(mensagens.isEmpty(), qPrintable(mensagens.join(QLatin1Char('\n'))));
-    QCOMPARE(form.inLblAtiv, 16);
+    QCOMPARE(form.edicao().inLblAtiv, 16);
     tecla(form, E::VK_F2);
     QCOMPARE(mensagens, QStringList{QStringLiteral("Operação realizada com sucesso.")});
-    QCOMPARE(form.stResult, QStringLiteral("11988887777"));
+    QCOMPARE(form.edicao().estado.stResult, QStringLiteral("11988887777"));
     QSqlQuery q(QSqlDatabase::database(rdm.connectionName()));
     QVERIFY(q.exec(QStringLiteral("SELECT NMCONSUMIDOR FROM CONSUMIDOR")) && q.next());
     QCOMPARE(q.value(0).toString(), QStringLiteral("joao"));
@@ -202,7 +202,7 @@ void TstReconexao::servidorReiniciado()
     digita(form, 8, QStringLiteral("11977776666"));
     tecla(form, E::VK_RETURN);
     QVERIFY2(mensagens.isEmpty(), qPrintable(mensagens.join(QLatin1Char('\n'))));
-    QCOMPARE(form.inLblAtiv, 9);
+    QCOMPARE(form.edicao().inLblAtiv, 9);
 
     setMensagemHandler({});
     rdmInsereConsumidor = nullptr;

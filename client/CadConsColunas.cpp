@@ -1,0 +1,72 @@
+#include "CadConsColunas.h"
+
+#include "toolkit/DataSet.h"
+#include "toolkit/Exceptions.h"
+#include "toolkit/MemTable.h"
+
+#include <QDate>
+#include <QDateTime>
+
+namespace cadcons {
+
+void copiaColunas(CadConsEdicao::Textos &textos, const kvt::DataSet &origem,
+                  const std::vector<ColunaCampo> &colunas)
+{
+    for (const ColunaCampo &c : colunas)
+        origem.fieldByName(QString::fromLatin1(c.coluna));
+    if (origem.recNo() < 0)
+        return;
+    for (const ColunaCampo &c : colunas) {
+        const QVariant valor = origem.fieldValue(QString::fromLatin1(c.coluna));
+        QString texto;
+        if (valor.typeId() == QMetaType::QDate)
+            texto = valor.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+        else if (valor.typeId() == QMetaType::QDateTime)
+            texto = valor.toDateTime().date().toString(QStringLiteral("dd/MM/yyyy"));
+        else if (!valor.isNull())
+            texto = valor.toString();
+        textos.setTexto(c.campo, texto);
+    }
+}
+
+void limpa(CadConsEdicao::Textos &textos, std::initializer_list<int> campos)
+{
+    for (const int campo : campos)
+        textos.setTexto(campo, QString());
+}
+
+void carrega(kvt::MemTable &tabela, const QVariant &resultado, const QString &funcao)
+{
+    if (resultado.typeId() == QMetaType::QString)
+        throw kvt::Exception(resultado.toString());
+    tabela.loadFromPacket(resultado.toByteArray(), funcao);
+}
+
+const std::vector<ColunaCampo> &colunasConsumidor()
+{
+    static const std::vector<ColunaCampo> colunas = {
+        {"NMCONSUMIDOR", NmConsumidor},
+        {"CDPAIS", CodPais},
+        {"NMPAIS", NmPais},
+        {"SGESTADO", Estado},
+        {"NRCEPCONS", Cep},
+        {"NRTELECONS", Telefone},
+        {"NRTELE2CONS", Telefone2},
+        {"NRCELULARCONS", Celular},
+        {"DTNASCCONS", DtNasc},
+        {"NRENDECONS", Numero},
+        {"DSCOMPLENDECONS", Complemento},
+        {"DSENDECONS", Endereco},
+        {"CDMUNICIPIO", CodMuni},
+        {"NMMUNICIPIO", NmMuni},
+        {"CDBAIRRO", Bairro},
+        {"NMBAIRRO", NmBairro},
+        {"NRCPFRESPCON", Cpf},
+        {"NRRGCONSUMID", Identidade},
+        {"DSREFERENDECONS", Referencia},
+        {"DSEMAILCONS", Email},
+    };
+    return colunas;
+}
+
+} // namespace cadcons
