@@ -43,11 +43,20 @@ struct CadConsEstado
     QString stCdClienteConsumidor;
     // A fingerprint was captured on this screen; without one an edit keeps the stored prints.
     bool boDigitalCapturada = false;
-    // Why the postal-code log could not be written, told with the next save.
-    QString stAvisoLogCep;
 
     // The branch's consumer list, shared with the data module.
     std::shared_ptr<kvt::DataSet> adqPesqConsumidor;
+
+    QString clienteDoConsumidor() const
+    {
+        return stCdClienteConsumidor.isEmpty() ? stCdCliente : stCdClienteConsumidor;
+    }
+    // The consumer on the screen is the one of that client and code.
+    bool esteConsumidor(const QString &cliente, const QString &consumidor) const
+    {
+        return !stConsumidor.isEmpty() && cliente == clienteDoConsumidor() &&
+               consumidor == stConsumidor;
+    }
 };
 
 // The two values of the last fingerprint capture: module-level, the only state that outlives a

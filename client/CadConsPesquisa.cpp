@@ -132,6 +132,8 @@ void TfrmCadCons::sbtPesqConsClick()
                                estado().incor2, estado().incor3, estado().incor5, 0))
         return;
     estado().stConsumidor = estado().adqPesqConsumidor->asString(QStringLiteral("CDCONSUMIDOR"));
+    estado().stCdClienteConsumidor =
+        estado().adqPesqConsumidor->asString(QStringLiteral("CDCLIENTE"));
     cadcons::copiaColunas(*this, *estado().adqPesqConsumidor, cadcons::colunasConsumidor());
     mostraTipoVenda();
 }

@@ -134,10 +134,8 @@ bool CadConsRegras::Vd_Telefones(const QString &telefone, bool boTestaVazio, int
 
     // Any consumer but the one being edited is a duplicate, not only the first one found.
     for (lista->first(); !lista->eof(); lista->next()) {
-        const bool esteConsumidor =
-            lista->asString(QStringLiteral("CDCLIENTE")) == m_estado.stCdCliente &&
-            lista->asString(QStringLiteral("CDCONSUMIDOR")) == m_estado.stConsumidor;
-        if (!esteConsumidor)
+        if (!m_estado.esteConsumidor(lista->asString(QStringLiteral("CDCLIENTE")),
+                                     lista->asString(QStringLiteral("CDCONSUMIDOR"))))
             rejeita("TELEFONE_CAD", 0, 0, 0, lista->asString(QStringLiteral("NMCONSUMIDOR")));
     }
     return true;
@@ -160,7 +158,7 @@ bool CadConsRegras::vd_Identidade(bool boTestaVazio)
         {m_estado.stCdCliente, identidade},
         {QStringLiteral("CDCONSUMIDOR"), QStringLiteral("NMCONSUMIDOR")}, 2);
     for (const QVariantList &linha : encontrados) {
-        if (linha.at(0).toString() != m_estado.stConsumidor)
+        if (!m_estado.esteConsumidor(m_estado.stCdCliente, linha.at(0).toString()))
             rejeita("RG_CAD", 2, Identidade, Identidade, linha.at(1).toString());
     }
     return true;
@@ -228,7 +226,10 @@ bool CadConsRegras::confirma()
     if (!vazio(Bairro) && !m_acoes.verifica(V::Bairro, true))
         return falha(nullptr, Bairro);
 
-    if (vazio(Cpf) && vdConsPorTelExiste(m_estado.stCdCliente, texto(Telefone), texto(Telefone)))
+    // The consumer being saved never counts against himself.
+    const QString salvo =
+        m_estado.clienteDoConsumidor() == m_estado.stCdCliente ? m_estado.stConsumidor : QString();
+    if (vazio(Cpf) && vdConsPorTelExiste(m_estado.stCdCliente, salvo, texto(Telefone)))
         return falha("CONSTELJACAD", Telefone);
     if (EmptyString(m_estado.stCdCusClie)) {
         m_mensagens.mensagem("CDCUSCLIE_NULL", 0);
@@ -237,15 +238,11 @@ bool CadConsRegras::confirma()
 
     if (!salva())
         return false;
-    QStringList avisos{gravaCache()};
-    if (!m_estado.stAvisoLogCep.isEmpty())
-        avisos << QStringLiteral("O registro das consultas de CEP não foi gravado: ") +
-                      m_estado.stAvisoLogCep;
-    avisos.removeAll(QString());
+    const QString aviso = gravaCache();
     m_mensagens.mensagem("OPERACAO_OK", 0);
-    // The consumer is stored: what else could not be written is only worth a warning.
-    if (!avisos.isEmpty())
-        mostraErro(avisos.join(QLatin1Char('\n')));
+    // The consumer is stored: a cache that could not be written is only worth a warning.
+    if (!aviso.isEmpty())
+        mostraErro(aviso);
     m_estado.stResult = SoNumerosStr(texto(Telefone));
     return true;
 }
@@ -255,7 +252,8 @@ ConsumidorArgs CadConsRegras::argumentosConsumidor() const
     const CadConsEstado &e = m_estado;
     ConsumidorArgs a;
     a.P_CDFILIAL = e.stCdFilial;
-    a.P_CDCLIENTE = e.stCdCliente;
+    // An update writes the row of the consumer shown, whichever client the screen serves.
+    a.P_CDCLIENTE = EmptyString(e.stConsumidor) ? e.stCdCliente : e.clienteDoConsumidor();
     a.P_CDCONSUMIDOR = e.stConsumidor;
     a.P_NMCONSUMIDOR = texto(NmConsumidor);
     a.P_DTNASCCONS = texto(DtNasc);
@@ -278,6 +276,7 @@ ConsumidorArgs CadConsRegras::argumentosConsumidor() const
     a.P_CDTIPOCONS = e.stCdTipoCons;
     a.P_DIGITAL = stDigital;
     a.P_DIGITAL2 = stDigital2;
+    a.digitalCapturada = e.boDigitalCapturada;
     // An edited consumer keeps his own sale type unless one was picked: the empty text would
     // be stored as "all".
     a.P_IDTPVENDACONS = e.stCdTipoVenda.isEmpty() && !EmptyString(e.stConsumidor)

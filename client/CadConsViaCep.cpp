@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QtDebug>
 
 #include <initializer_list>
 #include <limits>
@@ -180,14 +179,7 @@ void CadConsViaCep::preencheEndViaCep()
         const auto *nosso = dynamic_cast<const kvt::Exception *>(&erro);
         const QString linha = QStringLiteral("Exceção na rotina de busca de endereço via CEP: ") +
                               (nosso ? nosso->message() : QString::fromUtf8(erro.what()));
-        // The operator is not told here: a log that cannot be written leaves the line to the
-        // program's own output, and the confirmation says later what was not written.
-        try {
-            log(linha);
-        } catch (const std::exception &falhaLog) {
-            qWarning().noquote() << linha;
-            const auto *nossa = dynamic_cast<const kvt::Exception *>(&falhaLog);
-            m_estado.stAvisoLogCep = nossa ? nossa->message() : QString::fromUtf8(falhaLog.what());
-        }
+        // No message for what the log records; a log that cannot be written is the key's error.
+        log(linha);
     }
 }

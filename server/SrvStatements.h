@@ -27,7 +27,9 @@ inline constexpr char kInsCons[] =
     ":P_DSREFERENDECONS, :P_DSEMAILCONS, :P_CDCCUSCLIE, :P_CDTIPOCONS, :P_IDATUCONSUMI,'1',"
     ":P_DIGICONSUMIDOR, :P_DIGICONSUMIDOR2, 'S', :P_IDTPVENDACONS, :P_CDIDCONSUMID)";
 
-inline constexpr char kUpdCons[] =
+// The update in three parts: without a fingerprint captured on the screen, the stored prints
+// stay (kUpdConsSet + kUpdConsWhere).
+inline constexpr char kUpdConsSet[] =
     "UPDATE CONSUMIDOR SET NMCONSUMIDOR = :P_NMCONSUMIDOR , CDPAIS = :P_CDPAIS , SGESTADO = "
     ":P_SGESTADO , NRCEPCONS = :P_NRCEPCONS , NRTELECONS = :P_NRTELECONS , NRTELE2CONS = "
     ":P_NRTELE2CONS , NRCELULARCONS = :P_NRCELULARCONS, DTNASCCONS = :P_DTNASCCONS , "
@@ -35,9 +37,18 @@ inline constexpr char kUpdCons[] =
     ":P_NRENDECONS, CDMUNICIPIO = :P_CDMUNICIPIO , CDBAIRRO = :P_CDBAIRRO , NRCPFRESPCON = "
     ":P_NRCPFRESPCON , NRRGCONSUMID = :P_NRRGCONSUMID , DSREFERENDECONS = :P_DSREFERENDECONS, "
     "DSEMAILCONS = :P_DSEMAILCONS , CDCCUSCLIE = :P_CDCCUSCLIE , CDTIPOCONS = :P_CDTIPOCONS, "
-    "IDATUCONSUMI = :P_IDATUCONSUMI, DIGICONSUMIDOR = :P_DIGICONSUMIDOR, DIGICONSUMIDOR2 = "
-    ":P_DIGICONSUMIDOR2, IDTPVENDACONS = :P_IDTPVENDACONS WHERE (CDCLIENTE = :P_CDCLIENTE ) "
+    "IDATUCONSUMI = :P_IDATUCONSUMI, ";
+inline constexpr char kUpdConsDigital[] =
+    "DIGICONSUMIDOR = :P_DIGICONSUMIDOR, DIGICONSUMIDOR2 = :P_DIGICONSUMIDOR2, ";
+inline constexpr char kUpdConsWhere[] =
+    "IDTPVENDACONS = :P_IDTPVENDACONS WHERE (CDCLIENTE = :P_CDCLIENTE ) "
     "AND(CDCONSUMIDOR = :P_CDCONSUMIDOR)";
+
+// Another consumer of the client holding the telephone: its digits as the save stores them, or
+// the text as passed for rows an older program stored with the mask.
+inline constexpr char kConsPorTel[] =
+    "SELECT CDCONSUMIDOR FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND NRTELECONS IN "
+    "(:P_NRTELEDIGITOS, :P_NRTELECONS) AND CDCONSUMIDOR <> :P_CDCONSUMIDOR";
 
 inline constexpr char kPais[] =
     "SELECT CDPAIS, NMPAIS FROM PAIS WHERE ((CDPAIS = :P_CDPAIS) OR ('T' = :P_TODOS))";

@@ -167,6 +167,13 @@ QVariant depoisDaInsercaoRecusada(TrdmInsereConsumidor::Private::Statements &st,
 
 } // namespace
 
+QString consumidorNaoEncontrado(const QString &cdCliente, const QString &cdConsumidor)
+{
+    return QStringLiteral("O consumidor de código %1 do cliente %2 não foi encontrado; nada foi "
+                          "gravado.")
+        .arg(cdConsumidor, cdCliente);
+}
+
 QString consumidorJaCadastrado(const QString &cdConsumidor)
 {
     return QStringLiteral("O consumidor de código %1 já está cadastrado; ele não foi gravado de "
@@ -227,9 +234,12 @@ void Statement::exec()
 
 TrdmInsereConsumidor::Private::Statements::Statements(const QSqlDatabase &db)
     : adqPesqCons(db, QString::fromLatin1(srv::kPesqCons)),
+      adqConsPorTel(db, QString::fromLatin1(srv::kConsPorTel)),
       adqPesqIdAtu(db, QString::fromLatin1(srv::kPesqIdAtu)),
       acmInsCons(db, QString::fromLatin1(srv::kInsCons)),
-      acmUpdCons(db, QString::fromLatin1(srv::kUpdCons)),
+      acmUpdCons(db, QLatin1String(srv::kUpdConsSet) + QLatin1String(srv::kUpdConsDigital) +
+                         QLatin1String(srv::kUpdConsWhere)),
+      acmUpdConsSemDigital(db, QLatin1String(srv::kUpdConsSet) + QLatin1String(srv::kUpdConsWhere)),
       adqPais(db, QString::fromLatin1(srv::kPais)),
       adqEstado(db, QString::fromLatin1(srv::kEstado)),
       adqMunicipio(db, QString::fromLatin1(srv::kMunicipio)),
@@ -421,7 +431,10 @@ int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
 
         const bool duplicado = novo && hasRow(st->adqPesqCons, duplicata);
         if (!duplicado) {
-            Statement &command = novo ? st->acmInsCons : st->acmUpdCons;
+            // An edit without a capture on the screen keeps the stored prints.
+            const bool digitais = novo || a.digitalCapturada;
+            Statement &command =
+                novo ? st->acmInsCons : (digitais ? st->acmUpdCons : st->acmUpdConsSemDigital);
             command.close();
             command.prepare();
             const std::pair<const char *, QString> columns[] = {
@@ -444,13 +457,15 @@ int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
                 {"P_DSREFERENDECONS", a.P_DSREFERCONS},
                 {"P_CDCCUSCLIE", a.P_CDCCUSCLIE},
                 {"P_CDTIPOCONS", a.P_CDTIPOCONS},
-                {"P_DIGICONSUMIDOR", a.P_DIGITAL},
-                {"P_DIGICONSUMIDOR2", a.P_DIGITAL2},
                 {"P_IDATUCONSUMI", stIdatuconsumi},
                 {"P_IDTPVENDACONS", tipoVenda(a.P_IDTPVENDACONS)},
             };
             for (const auto &[name, value] : columns)
                 command.bind(QString::fromLatin1(name), value);
+            if (digitais) {
+                command.bind(QStringLiteral("P_DIGICONSUMIDOR"), a.P_DIGITAL);
+                command.bind(QStringLiteral("P_DIGICONSUMIDOR2"), a.P_DIGITAL2);
+            }
             // Read only for the row written: a duplicate is no failure whatever its date says.
             command.bind(QStringLiteral("P_DTNASCCONS"), birthDate(a.P_DTNASCCONS));
             if (novo) {
@@ -462,6 +477,9 @@ int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
             }
             inserindo = novo;
             command.exec();
+            // An update that met no row wrote nothing: never a success.
+            if (!novo && command.query().numRowsAffected() == 0)
+                throw kvt::Exception(consumidorNaoEncontrado(a.P_CDCLIENTE, a.P_CDCONSUMIDOR));
         }
     } catch (const std::exception &error) {
         stError = messageOf(error);
@@ -540,11 +558,13 @@ bool vdConsPorTelExiste(const QString &P_CDCLIENTE, const QString &P_CDCONSUMIDO
                         const QString &P_NRTELECONS)
 {
     return withReconnect([&] {
-        return hasRow(
-            statements().adqPesqCons,
-            {{"P_CDCLIENTE", P_CDCLIENTE},
-             {"P_CDCONSUMIDOR", AjustaKvt(SoNumerosStr(P_CDCONSUMIDOR), kLarguraConsumidor)},
-             {"P_NRTELECONS", P_NRTELECONS}});
+        // "0" matches no real consumer, so a new consumer excludes nobody.
+        return hasRow(statements().adqConsPorTel,
+                      {{"P_CDCLIENTE", P_CDCLIENTE},
+                       {"P_NRTELEDIGITOS", SoNumerosStr(P_NRTELECONS)},
+                       {"P_NRTELECONS", P_NRTELECONS},
+                       {"P_CDCONSUMIDOR",
+                        EmptyString(P_CDCONSUMIDOR) ? QStringLiteral("0") : P_CDCONSUMIDOR}});
     });
 }
 

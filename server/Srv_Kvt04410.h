@@ -63,8 +63,12 @@ struct ConsumidorArgs
         P_NRENDECONS, P_DSCOMPLENDECONS, P_NRCEPCONS, P_CDPAIS, P_SGESTADO, P_CDMUNICIPIO,
         P_CDBAIRRO, P_DSREFERCONS, P_CDCCUSCLIE, P_CDTIPOCONS, P_DIGITAL, P_DIGITAL2,
         P_IDTPVENDACONS;
+    // The prints were captured for this save; an update without them keeps the stored ones.
+    bool digitalCapturada = true;
 };
 int setInsereConsumidor(const ConsumidorArgs &args, QVariant &resultado);
+// The result of an update that found no row of that client and code.
+QString consumidorNaoEncontrado(const QString &cdCliente, const QString &cdConsumidor);
 // The result of a new consumer's save when another terminal stored that code first, outside
 // the duplicate rule.
 QString consumidorJaCadastrado(const QString &cdConsumidor);
@@ -76,7 +80,9 @@ QVariant getMunicipioViaCEP(const QString &P_SGESTADO, const QString &P_NMMUNICI
 QVariant getBairroViaCEP(const QString &P_SGESTADO, const QString &P_NMMUNICIPIO,
                          const QString &P_NMBAIRRO);
 
-// True when a consumer is registered under that telephone; errors reach the caller.
+// True when another consumer of the client is registered under that telephone (its digits, or
+// the text as passed); P_CDCONSUMIDOR is the consumer being saved, empty for a new one. Errors
+// reach the caller.
 bool vdConsPorTelExiste(const QString &P_CDCLIENTE, const QString &P_CDCONSUMIDOR,
                         const QString &P_NRTELECONS);
 

@@ -52,7 +52,8 @@ struct TrdmInsereConsumidor::Private
     struct Statements
     {
         explicit Statements(const QSqlDatabase &db);
-        Statement adqPesqCons, adqPesqIdAtu, acmInsCons, acmUpdCons, adqPais, adqEstado,
+        Statement adqPesqCons, adqConsPorTel, adqPesqIdAtu, acmInsCons, acmUpdCons,
+            acmUpdConsSemDigital, adqPais, adqEstado,
             adqMunicipio, adqBairro, adqEndeFili, adqFilialCep, adqInfCEP, adqMunicipioIBGE,
             adqEstadoViaCEP, adqMunicipioViaCEP, adqBairroViaCEP, adqExisteConsumidor, adqTodosCons;
     };

@@ -1,3 +1,4 @@
+#include "../CannedServer.h"
 #include "PosHostRun.h"
 #include "VirtualDisplay.h"
 
@@ -14,6 +15,7 @@ class tst_RealKeyboard : public QObject
 
 private slots:
     void realKeysArriveAsTheReplaySendsThem();
+    void keysTypedDuringALookUpLandAfterIt();
 };
 
 namespace {
@@ -82,6 +84,46 @@ void tst_RealKeyboard::realKeysArriveAsTheReplaySendsThem()
     // number of releases is compared.
     QCOMPARE(replayed.size(), 2 * presses(replayed).size());
     QCOMPARE(real.size(), 2 * presses(real).size());
+}
+
+void tst_RealKeyboard::keysTypedDuringALookUpLandAfterIt()
+{
+    KVT_REQUIRE_VIRTUAL_DISPLAY();
+    TestDatabase db;
+    QVERIFY2(db.ok(), qPrintable(db.error()));
+    QTemporaryDir work;
+    VirtualDisplay display;
+    QString error;
+    QVERIFY2(display.start(error), qPrintable(error));
+    // The operator types the name while the postal-code service has not answered yet.
+    CannedServer service(httpAnswer("200 OK", "application/json", R"({"erro": true})"));
+    QVERIFY(service.listen());
+    bool typed = false;
+    service.onRequest = [&] {
+        typed = display.keys({QStringLiteral("type"), QStringLiteral("joao")}, &error);
+    };
+    qputenv("KVT_CEP_URL", service.url().toUtf8());
+
+    poshost::LiveRun host(db, display.name(),
+                          poshost::script(work.path(), QStringLiteral("wait.replay"),
+                                          {QStringLiteral("await"), QStringLiteral("dump")}),
+                          {QStringLiteral("1")});
+    QVERIFY2(host.waitForLine(QStringLiteral("AWAIT"), 1, error), qPrintable(error));
+    QVERIFY2(display.focusWindow(QStringLiteral("Cadastro de Consumidor"), error),
+             qPrintable(error));
+    QVERIFY2(display.keys({QStringLiteral("type"), QStringLiteral("04500000")}, &error) &&
+                 display.keys({QStringLiteral("key"), QStringLiteral("Return")}, &error),
+             qPrintable(error));
+    QTRY_VERIFY_WITH_TIMEOUT(typed, 30000);
+    // The host's dump comes after every key it received has been handled.
+    QTest::qWait(1000);
+    host.release();
+    const Run r = host.finish();
+    QVERIFY2(r.exitCode == 0, qPrintable(r.errors));
+    QCOMPARE(
+        poshost::matching(r.lines, QStringLiteral("^(FIELD [12] |CURRENT)")),
+        (QStringList{QStringLiteral("FIELD 1 bldCep 04500000"),
+                     QStringLiteral("FIELD 2 edtNmConsumidor joao"), QStringLiteral("CURRENT 2")}));
 }
 
 QTEST_GUILESS_MAIN(tst_RealKeyboard)

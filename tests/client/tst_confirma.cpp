@@ -46,6 +46,8 @@ private slots:
 private:
     // Fills what a new consumer needs besides the branch's address, by keys.
     void preencheNovo(TfrmCadCons &form, const QString &cpf);
+    // Street, number and a registered country, state and municipality, by keys.
+    void completaEndereco(TfrmCadCons &form);
     QString cache() const;
 
     QQueue<QString> m_escolhas; // "COLUMN=value", or "" to cancel
@@ -119,6 +121,13 @@ void TstConfirma::preencheNovo(TfrmCadCons &form, const QString &cpf)
     digita(form, 12, QStringLiteral("12"));
 }
 
+void TstConfirma::completaEndereco(TfrmCadCons &form)
+{
+    for (const auto &[campo, texto] :
+         {std::pair{11, "rua c"}, {12, "7"}, {14, "1058"}, {15, "sp"}, {16, "1"}, {17, ""}})
+        digita(form, campo, QString::fromLatin1(texto));
+}
+
 void TstConfirma::novoConsumidorPorTeclas()
 {
     auto form = abre();
@@ -165,12 +174,23 @@ void TstConfirma::novoSemCpfPeloTelefone()
              QStringList{QStringLiteral(
                  "0 Número de telefone já cadastrado para o consumidor \" carla \".")});
     QCOMPARE(consumidorSnapshot(), antes);
+
+    // Without the telephone check on leaving, the confirmation finds him by the digits.
+    m_mensagens.clear();
+    auto terceiro = abre(QString(), QString());
+    preencheNovo(*terceiro, QString());
+    tecla(*terceiro, E::VK_F2);
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral("3 Já existe um consumidor cadastrado com o "
+                                                     "número de telefone informado.")});
+    QCOMPARE(terceiro->edicao().inLblAtiv, 7);
+    QCOMPARE(consumidorSnapshot(), antes);
 }
 
 void TstConfirma::edicaoMudaUmCampo()
 {
     exec(QStringLiteral("UPDATE CONSUMIDOR SET IDTPVENDACONS = '3', DSENDECONS = 'Rua A', "
-                        "NRENDECONS = '5' WHERE NMCONSUMIDOR = 'ANA'"));
+                        "NRENDECONS = '5', DIGICONSUMIDOR = 'impressao', "
+                        "DIGICONSUMIDOR2 = 'impressao 2' WHERE NMCONSUMIDOR = 'ANA'"));
     const QVariantMap antes = consumidor(QStringLiteral("1"), kAna);
     auto form = abre(kAna, QString());
     QCOMPARE(form->campo(cadcons::TipoVenda)->caption(), QStringLiteral("A Vista"));
@@ -180,20 +200,37 @@ void TstConfirma::edicaoMudaUmCampo()
 
     QVariantMap depois = consumidor(QStringLiteral("1"), kAna);
     QCOMPARE(depois.value(QStringLiteral("DSEMAILCONS")).toString(), QStringLiteral("ana@x.br"));
-    // The stored sale type stays when none was picked; the marker and the rest stay too.
-    for (const char *coluna : {"NMCONSUMIDOR", "IDTPVENDACONS", "IDATUCONSUMI", "NRCPFRESPCON",
-                               "NRTELECONS", "DSREFERENDECONS", "CDBAIRRO"})
+    // The stored sale type and prints stay when none was picked or captured; the rest too.
+    for (const char *coluna :
+         {"NMCONSUMIDOR", "IDTPVENDACONS", "IDATUCONSUMI", "NRCPFRESPCON", "NRTELECONS",
+          "DSREFERENDECONS", "CDBAIRRO", "DIGICONSUMIDOR", "DIGICONSUMIDOR2"})
         QCOMPARE(depois.value(QLatin1String(coluna)).toString(),
                  antes.value(QLatin1String(coluna)).toString());
 
-    // A picked sale type wins.
+    // A picked sale type and a captured print win.
     m_escolhas << QStringLiteral("CDTIPOVENDA=5");
     auto outra = abre(kAna, QString());
     outra->campoClick(10);
     tecla(*outra, E::VK_F9);
+    tecla(*outra, E::VK_F4);
     tecla(*outra, E::VK_F2);
     depois = consumidor(QStringLiteral("1"), kAna);
     QCOMPARE(depois.value(QStringLiteral("IDTPVENDACONS")).toString(), QStringLiteral("5"));
+    QCOMPARE(depois.value(QStringLiteral("DIGICONSUMIDOR")).toString(),
+             QStringLiteral("digital de ANA"));
+    QCOMPARE(depois.value(QStringLiteral("DIGICONSUMIDOR2")).toString(), QStringLiteral("d2"));
+
+    // A consumer gone since the screen opened: nothing written is no success.
+    auto apagado = abre(kAna, QString());
+    exec(QStringLiteral("DELETE FROM CONSUMIDOR WHERE NMCONSUMIDOR = 'ANA'"));
+    m_mensagens.clear();
+    tecla(*apagado, E::VK_F2);
+    QCOMPARE(m_mensagens.size(), 1);
+    QVERIFY2(m_mensagens.first().startsWith(QStringLiteral("3 ") +
+                                            consumidorNaoEncontrado(QStringLiteral("1"), kAna)),
+             qPrintable(m_mensagens.first()));
+    QCOMPARE(apagado->edicao().estado.stResult, QStringLiteral("SAIR"));
+    QVERIFY(apagado->result() != QDialog::Accepted);
 }
 
 void TstConfirma::mensagensNaOrdem()
@@ -379,6 +416,14 @@ void TstConfirma::pesquisaOfereceTodos()
     QCOMPARE(form->campo(cadcons::Telefone)->caption(), QStringLiteral("01133335555"));
     QCOMPARE(form->campo(cadcons::Referencia)->caption(), QStringLiteral("Ref PELO TELEFONE"));
     QCOMPARE(form->campo(cadcons::Cpf)->caption(), QString());
+    // Chosen without a CPF, he is saved on his own row; his telephone is his own.
+    completaEndereco(*form);
+    tecla(*form, E::VK_F2);
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral("0 Operação realizada com sucesso.")});
+    QCOMPARE(consumidor(QStringLiteral("1"), QStringLiteral("000000000001133335555"))
+                 .value(QStringLiteral("DSENDECONS"))
+                 .toString(),
+             QStringLiteral("rua c"));
     // The list dialog shows what an operator searches by.
     const auto &campos = form->edicao().estado.adqPesqConsumidor->fields();
     QStringList visiveis;
@@ -410,6 +455,13 @@ void TstConfirma::pesquisaNoDialogo()
         QCOMPARE(form->campo(cadcons::NmConsumidor)->caption(), QStringLiteral("BRUNO"));
         QCOMPARE(form->edicao().estado.stConsumidor, QStringLiteral("000000000012345678909"));
         QCOMPARE(form->campo(cadcons::Telefone)->caption(), QStringLiteral("21999990000"));
+        // Another client's consumer is saved on his row, never on the screen client's.
+        const QVariantMap ana = consumidor(QStringLiteral("1"), kAna);
+        completaEndereco(*form);
+        tecla(*form, E::VK_F2);
+        QCOMPARE(consumidor(QStringLiteral("2"), kAna).value(QStringLiteral("DSENDECONS")),
+                 QVariant(QStringLiteral("rua c")));
+        QCOMPARE(consumidor(QStringLiteral("1"), kAna), ana);
     }
 }
 

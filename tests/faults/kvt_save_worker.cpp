@@ -46,7 +46,7 @@ bool jaCadastrado(const ConsumidorArgs &a)
             throw kvt::Exception(resultado.toString());
         if (!kvt::DataPacket::read(resultado.toByteArray()).rows.isEmpty())
             return true;
-    } else if (vdConsPorTelExiste(a.P_CDCLIENTE, a.P_NRTELECONS, a.P_NRTELECONS)) {
+    } else if (vdConsPorTelExiste(a.P_CDCLIENTE, a.P_CDCONSUMIDOR, a.P_NRTELECONS)) {
         return true;
     }
     const std::shared_ptr<kvt::DataSet> lista =

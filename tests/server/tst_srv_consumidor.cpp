@@ -377,31 +377,32 @@ void TstSrvConsumidor::commitFailureIsAFailureCode()
 void TstSrvConsumidor::consPorTel_data()
 {
     QTest::addColumn<QString>("cliente");
+    QTest::addColumn<QString>("salvo");
     QTest::addColumn<QString>("telefone");
-    QTest::addColumn<QString>("armazenado");
     QTest::addColumn<bool>("existe");
 
-    QTest::newRow("code from digits, stored telephone equal") << "1"
-                                                              << "(011)3333-5555"
-                                                              << "01133335555" << true;
-    QTest::newRow("telephone with punctuation never matches the stored digits")
-        << "1"
-        << "(011)3333-5555"
-        << "(011)3333-5555" << false;
+    const QString pelo = QStringLiteral("000000000001133335555");
+    QTest::newRow("stored digits") << "1"
+                                   << ""
+                                   << "01133335555" << true;
+    QTest::newRow("masked telephone, stored digits") << "1"
+                                                     << ""
+                                                     << "(011)3333-5555" << true;
+    QTest::newRow("the consumer being saved") << "1" << pelo << "(011)3333-5555" << false;
     QTest::newRow("other client") << "2"
-                                  << "01133335555"
+                                  << ""
                                   << "01133335555" << false;
-    QTest::newRow("code matches, telephone differs") << "1"
-                                                     << "01133335555"
-                                                     << "01133335556" << false;
+    QTest::newRow("telephone differs") << "1"
+                                       << ""
+                                       << "01133335556" << false;
 }
 
 void TstSrvConsumidor::consPorTel()
 {
     QFETCH(QString, cliente);
+    QFETCH(QString, salvo);
     QFETCH(QString, telefone);
-    QFETCH(QString, armazenado);
-    QTEST(vdConsPorTelExiste(cliente, telefone, armazenado), "existe");
+    QTEST(vdConsPorTelExiste(cliente, salvo, telefone), "existe");
 }
 
 void TstSrvConsumidor::todosCons_data()
