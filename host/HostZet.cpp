@@ -103,9 +103,19 @@ QString MontaRodapeGeral(bool utilizaImpFis, const QString &tela, const QString 
     return tela;
 }
 
+QString defaultHostDir()
+{
+    // An installed program's folder is read-only; its data folder is found relative to it, so
+    // an unpacked copy of the package finds its own.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    if (!programDir.endsWith(QStringLiteral("/" KVT_INSTALL_PROGRAM_DIR)))
+        return programDir;
+    return QDir::cleanPath(programDir + QStringLiteral("/" KVT_HOST_DIR_FROM_PROGRAM));
+}
+
 QString hostDir()
 {
-    return folderSetting("KVT_HOST_DIR", QCoreApplication::applicationDirPath());
+    return folderSetting("KVT_HOST_DIR", defaultHostDir());
 }
 
 QString cepServiceUrl()

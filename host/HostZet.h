@@ -91,7 +91,10 @@ HOSTZET_EXPORT QString Ajusta(const QString &text, int width);
 // same-digit sequences (11111111111, ...) are rejected.
 HOSTZET_EXPORT bool CPFOk(const QString &cpf);
 
-// The host program's folder: KVT_HOST_DIR, else the executable's folder. No trailing separator.
+// The host folder when KVT_HOST_DIR is not set: the executable's folder, except for an installed
+// program (in <prefix>/lib/kvt04410), whose folder is the package's data folder.
+HOSTZET_EXPORT QString defaultHostDir();
+// The host program's folder: KVT_HOST_DIR, else defaultHostDir(). No trailing separator.
 HOSTZET_EXPORT QString hostDir();
 // Base address of the public postal-code service: KVT_CEP_URL, else its public address.
 HOSTZET_EXPORT QString cepServiceUrl();

@@ -8,6 +8,8 @@ packages=(
     unixodbc odbc-postgresql postgresql
     fonts-liberation2 fonts-dejavu-core
     xvfb xdotool qt6-qpa-plugins libxcb-cursor0
+    # the Debian package and its checks
+    dpkg-dev file lintian
 )
 
 missing=()

@@ -20,6 +20,27 @@ QString defaultModulePath()
     return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("libKvt04410.so"));
 }
 
+// --help: what the options do not say, the environment and where the host folder is.
+QString description()
+{
+    return QStringLiteral(
+               "Reference point-of-sale host: opens the consumer registration screen.\n"
+               "\n"
+               "Environment:\n"
+               "  KVT_CONNECTION   connection string, overridden by --connection: key=value pairs\n"
+               "                   joined by ';' (driver QSQLITE, QPSQL or QODBC, database, host,\n"
+               "                   port, user, password, options); default the SQLite database\n"
+               "                   Dados/kvt04410.db of the host folder\n"
+               "  KVT_HOST_DIR     the host folder (PARAMETROSZET.CDS, Dados/, dados/logCep/);\n"
+               "                   default %1\n"
+               "                   (an installed pos-host: the package's data folder; a built\n"
+               "                   one: its own folder)\n"
+               "  KVT_CEP_URL      base address of the postal-code web service\n"
+               "                   (default https://viacep.com.br)\n"
+               "  QT_QPA_PLATFORM  display platform (xcb, offscreen); offscreen without a display")
+        .arg(defaultHostDir());
+}
+
 int fail(const QString &message)
 {
     std::fprintf(stderr, "pos-host: %s\n", qPrintable(message));
@@ -37,11 +58,12 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("pos-host"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Reference point-of-sale host: opens the consumer registration screen."));
+    parser.setApplicationDescription(description());
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption moduleOption(QStringLiteral("module"),
                                           QStringLiteral("The module to load."),
                                           QStringLiteral("PATH"), defaultModulePath());
@@ -52,13 +74,16 @@ int main(int argc, char *argv[])
                                           QStringLiteral("Drive the screen from a script."),
                                           QStringLiteral("FILE"));
     parser.addOptions({moduleOption, connectionOption, replayOption});
-    parser.addPositionalArgument(QStringLiteral("CLIENT"), QStringLiteral("Client code."),
+    parser.addPositionalArgument(QStringLiteral("CLIENT"),
+                                 QStringLiteral("Client code (empty: the parameters file's)."),
                                  QStringLiteral("[CLIENT"));
-    parser.addPositionalArgument(QStringLiteral("CONSUMER"), QStringLiteral("Consumer code."),
+    parser.addPositionalArgument(QStringLiteral("CONSUMER"),
+                                 QStringLiteral("Code of the consumer to edit (empty: a new one)."),
                                  QStringLiteral("[CONSUMER"));
-    parser.addPositionalArgument(QStringLiteral("PHONE"), QStringLiteral("Telephone."),
+    parser.addPositionalArgument(QStringLiteral("PHONE"), QStringLiteral("The caller's telephone."),
                                  QStringLiteral("[PHONE"));
-    parser.addPositionalArgument(QStringLiteral("MODE"), QStringLiteral("Mode, e.g. NOVO."),
+    parser.addPositionalArgument(QStringLiteral("MODE"),
+                                 QStringLiteral("NOVO for a full registration."),
                                  QStringLiteral("[MODE]]]]"));
     parser.process(app);
 

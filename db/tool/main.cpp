@@ -10,18 +10,25 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("kvt-db"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Creates the consumer registration tables, loads the demo data, generates consumers and "
-        "writes the demo terminal's parameters file."));
+        "writes the demo terminal's parameters file.\n"
+        "\n"
+        "Connection strings are key=value pairs joined by ';': driver (QSQLITE, QPSQL or QODBC),\n"
+        "database, host, port, user, password, options."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption connection(
         QStringLiteral("connection"),
         QStringLiteral("Connection string, e.g. driver=QSQLITE;database=/path/kvt.db."),
         QStringLiteral("STRING"));
     const QCommandLineOption create(
-        QStringLiteral("create"), QStringLiteral("Create the tables (and a missing SQLite file)."));
+        QStringLiteral("create"),
+        QStringLiteral("Create the tables (and a missing SQLite file), and after the rows "
+                       "the recommended indexes."));
     const QCommandLineOption demo(
         QStringLiteral("demo"),
         QStringLiteral("Load the reference data, clients and branches of the demo, and %1 "
