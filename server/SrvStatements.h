@@ -4,9 +4,6 @@
 
 namespace srv {
 
-// SQLite only: the save's transaction takes the write lock at once (see beginSave).
-inline constexpr char kBeginImmediate[] = "BEGIN IMMEDIATE";
-
 inline constexpr char kPesqIdAtu[] =
     "SELECT IDATUCONSUMI FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = "
     ":P_CDCONSUMIDOR";
@@ -93,27 +90,39 @@ inline constexpr char kExisteConsumidor[] =
     "SELECT * FROM CONSUMIDOR WHERE (CDCLIENTE = :P_CDCLIENTE) AND ((CDCONSUMIDOR = "
     ":P_CDCONSUCPF) OR (NRCPFRESPCON = :P_NRCPFRESPCON)) AND (CDCONSUMIDOR <> :P_CDCONSUMIDOR)";
 
-// The consumer list; only the reference column differs between products.
-inline constexpr char kTodosConsHead[] =
-    "SELECT CO.CDCLIENTE, CO.CDCONSUMIDOR, CO.NMCONSUMIDOR, CO.VRLIMDEBCONS, CO.IDSITCONSUMI, "
-    "CO.CDTIPOCONS, CO.CDCCUSCLIE, CO.CDIDCONSUMID, CO.VRAVIDEBCONS, CO.CDEXCONSUMID, "
-    "CO.IDVERSALDCON, CO.IDCONSUMIDOR, CO.CDVENDEDOR, CO.VRMAXDEBCONS, CO.VRLIMCREDCONS, "
-    "CO.VRMAXCREDCONS, CO.VRAVICREDCONS, CO.NRRGCONSUMID, CO.NRCPFRESPCON, CO.NRTELECONS, "
-    "CO.NRTELE2CONS, T.IDUTSUBTCCLI, T.VRPESUBTCCLI, CO.IDTPVENDACONS, C.NMFANTCLIE, "
-    "F.CDFILIAL, F.NMFILIAL, CF.IDCLIENPRIN, CO.IDIMPCPFCUPOM, CO.IDCADCONFLIBCON, "
-    "CO.DSENDECONS, CO.CDRESERVAPH, CO.DTCHECKINPH, CO.DTCHECKOUTPH, CO.DSOBSHOSPEDEPH, "
-    "CO.VRSUBSBASICO, CO.DTNASCCONS, CO.DSCOMPLENDECONS, CO.NRCELULARCONS, CO.DSEMAILCONS, ";
+// The consumer list, as data: its columns in order (table alias and column; a long text is
+// read through the product's conversion), then the tables with their joins, then the
+// conditions. The screen's reads add conditions, an order and a window to these.
+struct ListColumn
+{
+    const char *alias;
+    const char *column;
+    bool longText = false;
+};
 
-inline constexpr char kTodosConsRefSqlServer[] =
-    "CONVERT(VARCHAR(2000),CO.DSREFERENDECONS) AS DSREFERENDECONS";
-inline constexpr char kTodosConsRefOracle[] = "TO_CHAR(CO.DSREFERENDECONS) AS DSREFERENDECONS";
-// PostgreSQL and SQLite read their TEXT column as a character string already.
-inline constexpr char kTodosConsRefPlain[] = "CO.DSREFERENDECONS AS DSREFERENDECONS";
+inline constexpr ListColumn kTodosConsColumns[] = {
+    {"CO", "CDCLIENTE"},      {"CO", "CDCONSUMIDOR"},    {"CO", "NMCONSUMIDOR"},
+    {"CO", "VRLIMDEBCONS"},   {"CO", "IDSITCONSUMI"},    {"CO", "CDTIPOCONS"},
+    {"CO", "CDCCUSCLIE"},     {"CO", "CDIDCONSUMID"},    {"CO", "VRAVIDEBCONS"},
+    {"CO", "CDEXCONSUMID"},   {"CO", "IDVERSALDCON"},    {"CO", "IDCONSUMIDOR"},
+    {"CO", "CDVENDEDOR"},     {"CO", "VRMAXDEBCONS"},    {"CO", "VRLIMCREDCONS"},
+    {"CO", "VRMAXCREDCONS"},  {"CO", "VRAVICREDCONS"},   {"CO", "NRRGCONSUMID"},
+    {"CO", "NRCPFRESPCON"},   {"CO", "NRTELECONS"},      {"CO", "NRTELE2CONS"},
+    {"T", "IDUTSUBTCCLI"},    {"T", "VRPESUBTCCLI"},     {"CO", "IDTPVENDACONS"},
+    {"C", "NMFANTCLIE"},      {"F", "CDFILIAL"},         {"F", "NMFILIAL"},
+    {"CF", "IDCLIENPRIN"},    {"CO", "IDIMPCPFCUPOM"},   {"CO", "IDCADCONFLIBCON"},
+    {"CO", "DSENDECONS"},     {"CO", "CDRESERVAPH"},     {"CO", "DTCHECKINPH"},
+    {"CO", "DTCHECKOUTPH"},   {"CO", "DSOBSHOSPEDEPH"},  {"CO", "VRSUBSBASICO"},
+    {"CO", "DTNASCCONS"},     {"CO", "DSCOMPLENDECONS"}, {"CO", "NRCELULARCONS"},
+    {"CO", "DSEMAILCONS"},    {"CO", "DSREFERENDECONS", true},
+    {"CO", "CDPAIS"},         {"CO", "SGESTADO"},        {"CO", "NRCEPCONS"},
+    {"MU", "CDMUNICIPIO"},    {"MU", "NMMUNICIPIO"},     {"BA", "CDBAIRRO"},
+    {"BA", "NMBAIRRO"},       {"BA", "QTHORAENTREGA"},   {"BA", "VRTXENTREGA"},
+    {"PA", "NMPAIS"},         {"ES", "NMESTADO"},        {"CO", "NRENDECONS"},
+};
 
-inline constexpr char kTodosConsTail[] =
-    ", CO.CDPAIS, CO.SGESTADO, CO.NRCEPCONS, MU.CDMUNICIPIO, MU.NMMUNICIPIO, BA.CDBAIRRO, "
-    "BA.NMBAIRRO, BA.QTHORAENTREGA, BA.VRTXENTREGA, PA.NMPAIS, ES.NMESTADO, CO.NRENDECONS "
-    "FROM CLIENFILIAL CF, CLIENTE C, FILIAL F, CONSUMIDOR CO "
+inline constexpr char kTodosConsFrom[] =
+    " FROM CLIENFILIAL CF, CLIENTE C, FILIAL F, CONSUMIDOR CO "
     "LEFT OUTER JOIN TIPOCONSCLI T ON (CO.CDCLIENTE = T.CDCLIENTE AND CO.CDTIPOCONS = "
     "T.CDTIPOCONS) "
     "LEFT OUTER JOIN MUNICIPIO MU ON (CO.CDPAIS = MU.CDPAIS AND CO.SGESTADO = MU.SGESTADO AND "
@@ -121,8 +130,10 @@ inline constexpr char kTodosConsTail[] =
     "LEFT OUTER JOIN BAIRRO BA ON (CO.CDPAIS = BA.CDPAIS AND CO.SGESTADO = BA.SGESTADO AND "
     "CO.CDMUNICIPIO = BA.CDMUNICIPIO AND CO.CDBAIRRO = BA.CDBAIRRO) "
     "LEFT OUTER JOIN PAIS PA ON (CO.CDPAIS = PA.CDPAIS) "
-    "LEFT OUTER JOIN ESTADO ES ON (CO.CDPAIS = ES.CDPAIS AND CO.SGESTADO = ES.SGESTADO) "
-    "WHERE CF.CDCLIENTE = CO.CDCLIENTE AND C.CDCLIENTE = CO.CDCLIENTE AND C.CDCLIENTE = "
+    "LEFT OUTER JOIN ESTADO ES ON (CO.CDPAIS = ES.CDPAIS AND CO.SGESTADO = ES.SGESTADO)";
+
+inline constexpr char kTodosConsWhere[] =
+    " WHERE CF.CDCLIENTE = CO.CDCLIENTE AND C.CDCLIENTE = CO.CDCLIENTE AND C.CDCLIENTE = "
     "CF.CDCLIENTE AND CF.CDFILIAL = F.CDFILIAL AND CF.CDFILIAL = :P_CDFILIAL AND "
     "CF.IDPERMVENDAZET = 'S' AND CO.IDSITCONSUMI = '1' AND (CO.CDCONSUMIDOR = :P_CDCONSUMIDOR "
     "OR :P_CDCONSUMIDOR = 'T') AND (CO.CDCLIENTE = :P_CDCLIENTE OR :P_CDCLIENTE = 'T')";
@@ -132,6 +143,11 @@ inline constexpr char kTodosConsTail[] =
 inline constexpr char kListaOrdem[] = " ORDER BY %1, %2";
 inline constexpr char kListaJanela[] = " LIMIT :P_LIMITE OFFSET :P_INICIO";
 inline constexpr char kListaJanelaFetch[] = " OFFSET :P_INICIO ROWS FETCH NEXT :P_LIMITE ROWS ONLY";
+// Oracle's case- and accent-blind name: the name in lower case with every accented letter
+// turned into its plain one (%1 the name, %2 and %3 the letters and what they become).
+inline constexpr char kNomeDobrado[] = "INSTR(TRANSLATE(LOWER(%1), '%2', '%3'), %4) > 0";
+// SQL Server's: LIKE under a collation blind to both; ! takes a wildcard literally.
+inline constexpr char kNomeColacao[] = "%1 COLLATE Latin1_General_CI_AI LIKE %2 ESCAPE '!'";
 inline constexpr char kListaContagem[] = "SELECT COUNT(*)";
 // SQLite's trigram index of the names (db/schema/sqlite-search.sql), where the site made it:
 // whether it is there, how many names hold a trigram (up to a bound), and the condition.
