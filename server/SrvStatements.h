@@ -90,6 +90,33 @@ inline constexpr char kExisteConsumidor[] =
     "SELECT * FROM CONSUMIDOR WHERE (CDCLIENTE = :P_CDCLIENTE) AND ((CDCONSUMIDOR = "
     ":P_CDCONSUCPF) OR (NRCPFRESPCON = :P_NRCPFRESPCON)) AND (CDCONSUMIDOR <> :P_CDCONSUMIDOR)";
 
+// The fixed statements by the data module's names, as `kvt-db --statements` lists them; a new
+// statement above belongs here too.
+struct NamedStatement
+{
+    const char *what;
+    const char *sql;
+};
+
+inline constexpr NamedStatement kFixedStatements[] = {
+    {"adqPesqIdAtu", kPesqIdAtu},
+    {"adqPesqCons", kPesqCons},
+    {"acmInsCons", kInsCons},
+    {"acmUpdCons", kUpdCons},
+    {"adqPais", kPais},
+    {"adqEstado", kEstado},
+    {"adqMunicipio", kMunicipio},
+    {"adqBairro", kBairro},
+    {"adqEndeFili", kEndeFili},
+    {"adqFilialCep", kFilialCep},
+    {"adqInfCEP", kInfCEP},
+    {"adqMunicipioIBGE", kMunicipioIBGE},
+    {"adqEstadoViaCEP", kEstadoViaCEP},
+    {"adqMunicipioViaCEP", kMunicipioViaCEP},
+    {"adqBairroViaCEP", kBairroViaCEP},
+    {"adqExisteConsumidor", kExisteConsumidor},
+};
+
 // The consumer list, as data: its columns in order (table alias and column; a long text is
 // read through the product's conversion), then the tables with their joins, then the
 // conditions. The screen's reads add conditions, an order and a window to these.
