@@ -1,5 +1,7 @@
 #include "db/Schema.h"
 
+#include "host/DbProduct.h"
+#include "server/Dialect.h"
 #include "toolkit/Exceptions.h"
 
 #include <QFile>
@@ -31,21 +33,14 @@ const QStringList kTables = {
     QStringLiteral("CONSUMIDOR_NOME"),
 };
 
-QString schemaFileName(const QSqlDatabase &db)
+// The product's row; a product without schema files is refused.
+const srv::Dialect &dialectFor(const QSqlDatabase &db)
 {
-    switch (db.driver()->dbmsType()) {
-    case QSqlDriver::SQLite:
-        return QStringLiteral("sqlite.sql");
-    case QSqlDriver::PostgreSQL:
-        return QStringLiteral("postgresql.sql");
-    case QSqlDriver::MSSqlServer:
-        return QStringLiteral("sqlserver.sql");
-    case QSqlDriver::Oracle:
-        return QStringLiteral("oracle.sql");
-    default:
+    const DbProduct product = dbProduct(db);
+    if (product == DbProduct::Other)
         throw Exception(QStringLiteral("Produto de banco de dados não suportado pelo driver %1.")
                             .arg(db.driverName()));
-    }
+    return srv::dialectOf(product);
 }
 
 // A resource compiled into the program wins, so a tool works from any folder; the source
@@ -108,28 +103,47 @@ void execChecked(QSqlDatabase &db, const QString &statement)
 
 } // namespace
 
+QList<std::pair<QString, QString>> schemaStatements(const srv::Dialect &dialect)
+{
+    const QString base = QString::fromLatin1(dialect.name);
+    QList<std::pair<QString, QString>> out;
+    const auto add = [&](const QString &file, const QStringList &statements) {
+        for (const QString &statement : statements)
+            out.append({file + QStringLiteral(": ") + statement.section(QLatin1Char('\n'), 0, 0),
+                        statement});
+    };
+    add(base + QStringLiteral(".sql"), statementsOf(readSchemaFile(base + QStringLiteral(".sql"))));
+    const QString indexes = base + QStringLiteral("-indexes.sql");
+    add(indexes, statementsOf(readSchemaFile(indexes)));
+    if (dialect.searchScript) {
+        const QString search = base + QStringLiteral("-search.sql");
+        const QString script = readSchemaFile(search);
+        add(search, dialect.searchScriptByParagraph ? paragraphsOf(script) : statementsOf(script));
+    }
+    return out;
+}
+
 void createSchema(QSqlDatabase &db)
 {
-    const QStringList statements = statementsOf(readSchemaFile(schemaFileName(db)));
-    for (const QString &statement : statements)
+    const QString file = QString::fromLatin1(dialectFor(db).name) + QStringLiteral(".sql");
+    for (const QString &statement : statementsOf(readSchemaFile(file)))
         execChecked(db, statement);
 }
 
 QStringList createIndexes(QSqlDatabase &db)
 {
-    const QString tables = schemaFileName(db);
-    const QString base = tables.left(tables.lastIndexOf(QLatin1Char('.')));
+    const srv::Dialect &dialect = dialectFor(db);
+    const QString base = QString::fromLatin1(dialect.name);
     for (const QString &statement :
          statementsOf(readSchemaFile(base + QStringLiteral("-indexes.sql"))))
         execChecked(db, statement);
     // The name search's index needs what the server may not offer (an extension, FTS5); the
     // rest stands.
     QStringList skipped;
-    const QSqlDriver::DbmsType type = db.driver()->dbmsType();
-    if (type == QSqlDriver::PostgreSQL || type == QSqlDriver::SQLite) {
+    if (dialect.searchScript) {
         const QString script = readSchemaFile(base + QStringLiteral("-search.sql"));
         for (const QString &statement :
-             type == QSqlDriver::SQLite ? paragraphsOf(script) : statementsOf(script)) {
+             dialect.searchScriptByParagraph ? paragraphsOf(script) : statementsOf(script)) {
             QSqlQuery query(db);
             if (!query.exec(statement)) {
                 skipped.append(QStringLiteral("%1: %2").arg(
@@ -143,7 +157,7 @@ QStringList createIndexes(QSqlDatabase &db)
 
 void dropSchema(QSqlDatabase &db)
 {
-    schemaFileName(db); // refuses a product we have no schema for
+    dialectFor(db); // refuses a product we have no schema for
     QStringList present;
     const QStringList tables = db.tables(QSql::Tables);
     for (const QString &table : tables)

@@ -1,10 +1,21 @@
 #pragma once
 
+#include <QList>
 #include <QStringList>
+
+#include <utility>
 
 class QSqlDatabase;
 
+namespace srv {
+struct Dialect;
+}
+
 namespace kvt::db {
+
+// Every statement of the product's schema, index and search scripts, as the functions below
+// send them, each with the file and its first line.
+QList<std::pair<QString, QString>> schemaStatements(const srv::Dialect &dialect);
 
 // Creates the tables of the consumer registration on an open connection, in the dialect of the
 // product the connection reaches. Raises kvt::Exception naming the failing statement.

@@ -2,6 +2,8 @@
 
 #include "HostExport.h"
 
+#include <QStringList>
+
 class QSqlDatabase;
 
 // The database product behind a connection. Over ODBC it is the server's own report, so the
@@ -9,3 +11,6 @@ class QSqlDatabase;
 enum class DbProduct { SQLite, PostgreSQL, SqlServer, Oracle, Other };
 
 HOSTZET_EXPORT DbProduct dbProduct(const QSqlDatabase &db);
+
+// The host's session set-up for a product, run by SetADODBSession after every connect.
+HOSTZET_EXPORT QStringList sessionStatements(DbProduct product);

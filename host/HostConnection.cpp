@@ -79,6 +79,16 @@ QString maskPassword(const QString &connection)
     return masked;
 }
 
+QStringList sessionStatements(DbProduct product)
+{
+    QStringList statements;
+    for (const SessionSetting &setting : kSessionSettings) {
+        if (setting.product == product)
+            statements.append(QString::fromLatin1(setting.statement));
+    }
+    return statements;
+}
+
 DbProduct dbProduct(const QSqlDatabase &db)
 {
     const QSqlDriver *driver = db.driver();
@@ -103,16 +113,12 @@ void SetADODBSession(QSqlDatabase &connection)
     if (!connection.isOpen())
         throw kvt::Exception(QStringLiteral("A conexão com o banco de dados não está aberta."));
 
-    const DbProduct product = dbProduct(connection);
     QSqlQuery query(connection);
-    for (const SessionSetting &setting : kSessionSettings) {
-        if (setting.product != product)
-            continue;
-        if (!query.exec(QString::fromLatin1(setting.statement))) {
+    for (const QString &statement : sessionStatements(dbProduct(connection))) {
+        if (!query.exec(statement)) {
             throw kvt::Exception(
                 QStringLiteral("Falha ao preparar a sessão do banco de dados (%1): %2")
-                    .arg(QString::fromLatin1(setting.statement),
-                         driverText(connection, query.lastError())));
+                    .arg(statement, driverText(connection, query.lastError())));
         }
     }
 }

@@ -69,6 +69,7 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
 
     m_search->setFont(big);
     m_search->setMinimumHeight(48);
+    m_search->setMaxLength(kvt::RowSearch::kTextMax);
     m_search->installEventFilter(this);
     connect(m_search, &QLineEdit::textChanged, this,
             [this](const QString &text) { kvt::dispatch([&] { narrow(text); }); });

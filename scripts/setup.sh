@@ -12,6 +12,12 @@ packages=(
     dpkg-dev file lintian
 )
 
+# The grammar test of the SQL Server and Oracle texts runs under Node; one installed otherwise
+# that brings its own npm serves as well.
+if ! command -v node >/dev/null || ! command -v npm >/dev/null; then
+    packages+=(nodejs npm)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/DbProduct.h"
+#include "server/ListStatement.h"
 #include "toolkit/DataSet.h"
 
 #include <QList>
@@ -8,12 +8,36 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
 // What an operator searches the consumer list by, under readable headings; the other columns
 // stay out of the list dialog.
 QList<kvt::FieldDef> consumerListFields(QList<kvt::FieldDef> fields);
+
+// How the consumer list's statements reach a database: the data module's connection for the
+// screen, a recorder for `kvt-db --statements`.
+class ListReader
+{
+public:
+    virtual ~ListReader();
+    // The rows of a window, each converted to `types` (when empty, to the result's own types,
+    // which then also come back in `fields`).
+    virtual QList<QVariantList> rows(const srv::Bound &statement,
+                                     const QList<kvt::FieldDef> &types,
+                                     QList<kvt::FieldDef> &fields) const = 0;
+    // The one number a count answers.
+    virtual int number(const srv::Bound &statement) const = 0;
+};
+
+// Reads through the data module's connection `source`; when a read failed because that
+// connection was lost, `reconnect` makes it again (true: read once more). Should the data module
+// go while the screen still holds the list, it opens a connection of its own like that one, as
+// the screen's copy would have stayed readable.
+std::unique_ptr<ListReader> databaseReader(const QSqlDatabase &source,
+                                           std::function<bool()> reconnect);
 
 // The consumer list answered by the database on demand. The product's list statement stays the
 // source of the columns, joins and conditions: rows come in windows ordered by the consumer's
@@ -22,13 +46,12 @@ QList<kvt::FieldDef> consumerListFields(QList<kvt::FieldDef> fields);
 class ConsumerList : public kvt::DataSet, public kvt::RowSearch
 {
 public:
-    using Parameters = QList<std::pair<QString, QVariant>>;
+    using Parameters = srv::Values;
 
-    // Reads through the data module's connection `source` and the first window at once; raises
-    // kvt::Exception with the driver's text when the statement cannot run. Should the data
-    // module go while the screen still holds the list, it opens a connection of its own like
-    // that one, as the screen's copy would have stayed readable.
-    ConsumerList(const QSqlDatabase &source, const QString &statement, Parameters parameters);
+    // Reads the first window at once; raises kvt::Exception with the driver's text when the
+    // statement cannot run.
+    ConsumerList(std::unique_ptr<ListReader> reader, const srv::Dialect &dialect,
+                 Parameters parameters);
     ~ConsumerList() override;
     ConsumerList(const ConsumerList &) = delete;
     ConsumerList &operator=(const ConsumerList &) = delete;
@@ -57,7 +80,6 @@ public:
     void choose(const QVariantList &row) override;
 
 private:
-    struct Where;
     struct Window
     {
         int start = 0;
@@ -65,43 +87,19 @@ private:
     };
 
     void rowsChanged();
-    void addFilter(Where &where) const;
-    void addSearch(Where &where, const QString &text) const;
-    // Each read runs once more after its connection was lost and made again.
-    QList<QVariantList> select(const QString &columns, const Where &where,
-                               const QList<kvt::FieldDef> &fields, int offset, int limit,
+    void addFilter(srv::ListWhere &where) const;
+    QList<QVariantList> select(const QString &columns, const srv::ListWhere &where,
+                               const QList<kvt::FieldDef> &types, int offset, int limit,
                                bool ordered = true) const;
-    QList<QVariantList> selectOnce(const QString &columns, const Where &where,
-                                   const QList<kvt::FieldDef> &fields, int offset, int limit,
-                                   bool ordered) const;
-    int count(const Where &where) const;
-    int countOnce(const Where &where) const;
-    int scalar(const char *statement, const Parameters &parameters) const;
-    int scalarOnce(const char *statement, const Parameters &parameters) const;
-    bool reconnectAfterFailure() const;
+    int count(const srv::ListWhere &where) const;
     const Window &windowAt(int row) const;
     int positionOf(const QVariantList &row) const;
+    const QString &expression(const QString &field) const;
 
-    // A copy of the data module's connection, opened only once that one is gone; closed and
-    // removed when the list goes, whatever the constructor got to.
-    struct Connection
-    {
-        QString name;
-        ~Connection();
-    };
-    QSqlDatabase database() const;
-
-    QString m_shared; // the data module's connection
-    Connection m_connection;
-    DbProduct m_product = DbProduct::Other;
-    Parameters m_parameters;
-    QString m_columns;         // the select list as the statement writes it
-    QString m_from;            // FROM ... WHERE ... of the statement
-    QStringList m_expressions; // one per field: what a condition on that column compares
+    std::unique_ptr<ListReader> m_reader;
+    srv::ListStatement m_statement;
     QList<kvt::FieldDef> m_fields;
-    int m_clienteField = -1;
     bool m_nameIndex = false; // SQLite's trigram index of the names is there
-    int m_consumidorField = -1;
 
     kvt::RowFilter m_filter;
     bool m_filtered = false;

@@ -4,9 +4,6 @@
 
 namespace srv {
 
-// SQLite only: the save's transaction takes the write lock at once (see beginSave).
-inline constexpr char kBeginImmediate[] = "BEGIN IMMEDIATE";
-
 inline constexpr char kPesqIdAtu[] =
     "SELECT IDATUCONSUMI FROM CONSUMIDOR WHERE CDCLIENTE = :P_CDCLIENTE AND CDCONSUMIDOR = "
     ":P_CDCONSUMIDOR";
@@ -27,22 +24,27 @@ inline constexpr char kInsCons[] =
     ":P_DSREFERENDECONS, :P_DSEMAILCONS, :P_CDCCUSCLIE, :P_CDTIPOCONS, :P_IDATUCONSUMI,'1',"
     ":P_DIGICONSUMIDOR, :P_DIGICONSUMIDOR2, 'S', :P_IDTPVENDACONS, :P_CDIDCONSUMID)";
 
-// The update in three parts: without a fingerprint captured on the screen, the stored prints
-// stay (kUpdConsSet + kUpdConsWhere).
-inline constexpr char kUpdConsSet[] =
-    "UPDATE CONSUMIDOR SET NMCONSUMIDOR = :P_NMCONSUMIDOR , CDPAIS = :P_CDPAIS , SGESTADO = "
-    ":P_SGESTADO , NRCEPCONS = :P_NRCEPCONS , NRTELECONS = :P_NRTELECONS , NRTELE2CONS = "
-    ":P_NRTELE2CONS , NRCELULARCONS = :P_NRCELULARCONS, DTNASCCONS = :P_DTNASCCONS , "
-    "DSCOMPLENDECONS = :P_DSCOMPLENDECONS , DSENDECONS = :P_DSENDECONS , NRENDECONS = "
-    ":P_NRENDECONS, CDMUNICIPIO = :P_CDMUNICIPIO , CDBAIRRO = :P_CDBAIRRO , NRCPFRESPCON = "
-    ":P_NRCPFRESPCON , NRRGCONSUMID = :P_NRRGCONSUMID , DSREFERENDECONS = :P_DSREFERENDECONS, "
-    "DSEMAILCONS = :P_DSEMAILCONS , CDCCUSCLIE = :P_CDCCUSCLIE , CDTIPOCONS = :P_CDTIPOCONS, "
-    "IDATUCONSUMI = :P_IDATUCONSUMI, ";
-inline constexpr char kUpdConsDigital[] =
-    "DIGICONSUMIDOR = :P_DIGICONSUMIDOR, DIGICONSUMIDOR2 = :P_DIGICONSUMIDOR2, ";
-inline constexpr char kUpdConsWhere[] =
-    "IDTPVENDACONS = :P_IDTPVENDACONS WHERE (CDCLIENTE = :P_CDCLIENTE ) "
-    "AND(CDCONSUMIDOR = :P_CDCONSUMIDOR)";
+// The update, with the prints and without them: an edit without a fingerprint captured on the
+// screen keeps the stored ones. The two texts share their other columns.
+#define KVT_UPD_CONS_SET                                                                           \
+    "UPDATE CONSUMIDOR SET NMCONSUMIDOR = :P_NMCONSUMIDOR , CDPAIS = :P_CDPAIS , SGESTADO = "      \
+    ":P_SGESTADO , NRCEPCONS = :P_NRCEPCONS , NRTELECONS = :P_NRTELECONS , NRTELE2CONS = "         \
+    ":P_NRTELE2CONS , NRCELULARCONS = :P_NRCELULARCONS, DTNASCCONS = :P_DTNASCCONS , "             \
+    "DSCOMPLENDECONS = :P_DSCOMPLENDECONS , DSENDECONS = :P_DSENDECONS , NRENDECONS = "            \
+    ":P_NRENDECONS, CDMUNICIPIO = :P_CDMUNICIPIO , CDBAIRRO = :P_CDBAIRRO , NRCPFRESPCON = "       \
+    ":P_NRCPFRESPCON , NRRGCONSUMID = :P_NRRGCONSUMID , DSREFERENDECONS = :P_DSREFERENDECONS, "    \
+    "DSEMAILCONS = :P_DSEMAILCONS , CDCCUSCLIE = :P_CDCCUSCLIE , CDTIPOCONS = :P_CDTIPOCONS, "     \
+    "IDATUCONSUMI = :P_IDATUCONSUMI, "
+#define KVT_UPD_CONS_WHERE                                                                         \
+    "IDTPVENDACONS = :P_IDTPVENDACONS WHERE (CDCLIENTE = :P_CDCLIENTE ) "                          \
+    "AND(CDCONSUMIDOR = :P_CDCONSUMIDOR)"
+
+inline constexpr char kUpdCons[] = KVT_UPD_CONS_SET
+    "DIGICONSUMIDOR = :P_DIGICONSUMIDOR, DIGICONSUMIDOR2 = :P_DIGICONSUMIDOR2, " KVT_UPD_CONS_WHERE;
+inline constexpr char kUpdConsSemDigital[] = KVT_UPD_CONS_SET KVT_UPD_CONS_WHERE;
+
+#undef KVT_UPD_CONS_SET
+#undef KVT_UPD_CONS_WHERE
 
 // Another consumer of the client holding the telephone: its digits as the save stores them, or
 // the text as passed for rows an older program stored with the mask.
@@ -104,27 +106,103 @@ inline constexpr char kExisteConsumidor[] =
     "SELECT * FROM CONSUMIDOR WHERE (CDCLIENTE = :P_CDCLIENTE) AND ((CDCONSUMIDOR = "
     ":P_CDCONSUCPF) OR (NRCPFRESPCON = :P_NRCPFRESPCON)) AND (CDCONSUMIDOR <> :P_CDCONSUMIDOR)";
 
-// The consumer list; only the reference column differs between products.
-inline constexpr char kTodosConsHead[] =
-    "SELECT CO.CDCLIENTE, CO.CDCONSUMIDOR, CO.NMCONSUMIDOR, CO.VRLIMDEBCONS, CO.IDSITCONSUMI, "
-    "CO.CDTIPOCONS, CO.CDCCUSCLIE, CO.CDIDCONSUMID, CO.VRAVIDEBCONS, CO.CDEXCONSUMID, "
-    "CO.IDVERSALDCON, CO.IDCONSUMIDOR, CO.CDVENDEDOR, CO.VRMAXDEBCONS, CO.VRLIMCREDCONS, "
-    "CO.VRMAXCREDCONS, CO.VRAVICREDCONS, CO.NRRGCONSUMID, CO.NRCPFRESPCON, CO.NRTELECONS, "
-    "CO.NRTELE2CONS, T.IDUTSUBTCCLI, T.VRPESUBTCCLI, CO.IDTPVENDACONS, C.NMFANTCLIE, "
-    "F.CDFILIAL, F.NMFILIAL, CF.IDCLIENPRIN, CO.IDIMPCPFCUPOM, CO.IDCADCONFLIBCON, "
-    "CO.DSENDECONS, CO.CDRESERVAPH, CO.DTCHECKINPH, CO.DTCHECKOUTPH, CO.DSOBSHOSPEDEPH, "
-    "CO.VRSUBSBASICO, CO.DTNASCCONS, CO.DSCOMPLENDECONS, CO.NRCELULARCONS, CO.DSEMAILCONS, ";
+// The fixed statements by the data module's names, as `kvt-db --statements` lists them; a new
+// statement above belongs here too.
+struct NamedStatement
+{
+    const char *what;
+    const char *sql;
+};
 
-inline constexpr char kTodosConsRefSqlServer[] =
-    "CONVERT(VARCHAR(2000),CO.DSREFERENDECONS) AS DSREFERENDECONS";
-inline constexpr char kTodosConsRefOracle[] = "TO_CHAR(CO.DSREFERENDECONS) AS DSREFERENDECONS";
-// PostgreSQL and SQLite read their TEXT column as a character string already.
-inline constexpr char kTodosConsRefPlain[] = "CO.DSREFERENDECONS AS DSREFERENDECONS";
+inline constexpr NamedStatement kFixedStatements[] = {
+    {"adqPesqIdAtu", kPesqIdAtu},
+    {"adqPesqCons", kPesqCons},
+    {"acmInsCons", kInsCons},
+    {"acmUpdCons", kUpdCons},
+    {"acmUpdConsSemDigital", kUpdConsSemDigital},
+    {"adqConsPorTel", kConsPorTel},
+    {"adqPais", kPais},
+    {"adqEstado", kEstado},
+    {"adqMunicipio", kMunicipio},
+    {"adqBairro", kBairro},
+    {"adqEndeFili", kEndeFili},
+    {"adqFilialCep", kFilialCep},
+    {"adqInfCEP", kInfCEP},
+    {"adqMunicipioIBGE", kMunicipioIBGE},
+    {"adqEstadoViaCEP", kEstadoViaCEP},
+    {"adqMunicipioViaCEP", kMunicipioViaCEP},
+    {"adqBairroViaCEP", kBairroViaCEP},
+    {"adqExisteConsumidor", kExisteConsumidor},
+};
 
-inline constexpr char kTodosConsTail[] =
-    ", CO.CDPAIS, CO.SGESTADO, CO.NRCEPCONS, MU.CDMUNICIPIO, MU.NMMUNICIPIO, BA.CDBAIRRO, "
-    "BA.NMBAIRRO, BA.QTHORAENTREGA, BA.VRTXENTREGA, PA.NMPAIS, ES.NMESTADO, CO.NRENDECONS "
-    "FROM CLIENFILIAL CF, CLIENTE C, FILIAL F, CONSUMIDOR CO "
+// The consumer list, as data: its columns in order (table alias and column; a long text is
+// read through the product's conversion), then the tables with their joins, then the
+// conditions. The screen's reads add conditions, an order and a window to these.
+struct ListColumn
+{
+    const char *alias;
+    const char *column;
+    bool longText = false;
+};
+
+inline constexpr ListColumn kTodosConsColumns[] = {
+    {"CO", "CDCLIENTE"},
+    {"CO", "CDCONSUMIDOR"},
+    {"CO", "NMCONSUMIDOR"},
+    {"CO", "VRLIMDEBCONS"},
+    {"CO", "IDSITCONSUMI"},
+    {"CO", "CDTIPOCONS"},
+    {"CO", "CDCCUSCLIE"},
+    {"CO", "CDIDCONSUMID"},
+    {"CO", "VRAVIDEBCONS"},
+    {"CO", "CDEXCONSUMID"},
+    {"CO", "IDVERSALDCON"},
+    {"CO", "IDCONSUMIDOR"},
+    {"CO", "CDVENDEDOR"},
+    {"CO", "VRMAXDEBCONS"},
+    {"CO", "VRLIMCREDCONS"},
+    {"CO", "VRMAXCREDCONS"},
+    {"CO", "VRAVICREDCONS"},
+    {"CO", "NRRGCONSUMID"},
+    {"CO", "NRCPFRESPCON"},
+    {"CO", "NRTELECONS"},
+    {"CO", "NRTELE2CONS"},
+    {"T", "IDUTSUBTCCLI"},
+    {"T", "VRPESUBTCCLI"},
+    {"CO", "IDTPVENDACONS"},
+    {"C", "NMFANTCLIE"},
+    {"F", "CDFILIAL"},
+    {"F", "NMFILIAL"},
+    {"CF", "IDCLIENPRIN"},
+    {"CO", "IDIMPCPFCUPOM"},
+    {"CO", "IDCADCONFLIBCON"},
+    {"CO", "DSENDECONS"},
+    {"CO", "CDRESERVAPH"},
+    {"CO", "DTCHECKINPH"},
+    {"CO", "DTCHECKOUTPH"},
+    {"CO", "DSOBSHOSPEDEPH"},
+    {"CO", "VRSUBSBASICO"},
+    {"CO", "DTNASCCONS"},
+    {"CO", "DSCOMPLENDECONS"},
+    {"CO", "NRCELULARCONS"},
+    {"CO", "DSEMAILCONS"},
+    {"CO", "DSREFERENDECONS", true},
+    {"CO", "CDPAIS"},
+    {"CO", "SGESTADO"},
+    {"CO", "NRCEPCONS"},
+    {"MU", "CDMUNICIPIO"},
+    {"MU", "NMMUNICIPIO"},
+    {"BA", "CDBAIRRO"},
+    {"BA", "NMBAIRRO"},
+    {"BA", "QTHORAENTREGA"},
+    {"BA", "VRTXENTREGA"},
+    {"PA", "NMPAIS"},
+    {"ES", "NMESTADO"},
+    {"CO", "NRENDECONS"},
+};
+
+inline constexpr char kTodosConsFrom[] =
+    " FROM CLIENFILIAL CF, CLIENTE C, FILIAL F, CONSUMIDOR CO "
     "LEFT OUTER JOIN TIPOCONSCLI T ON (CO.CDCLIENTE = T.CDCLIENTE AND CO.CDTIPOCONS = "
     "T.CDTIPOCONS) "
     "LEFT OUTER JOIN MUNICIPIO MU ON (CO.CDPAIS = MU.CDPAIS AND CO.SGESTADO = MU.SGESTADO AND "
@@ -132,8 +210,10 @@ inline constexpr char kTodosConsTail[] =
     "LEFT OUTER JOIN BAIRRO BA ON (CO.CDPAIS = BA.CDPAIS AND CO.SGESTADO = BA.SGESTADO AND "
     "CO.CDMUNICIPIO = BA.CDMUNICIPIO AND CO.CDBAIRRO = BA.CDBAIRRO) "
     "LEFT OUTER JOIN PAIS PA ON (CO.CDPAIS = PA.CDPAIS) "
-    "LEFT OUTER JOIN ESTADO ES ON (CO.CDPAIS = ES.CDPAIS AND CO.SGESTADO = ES.SGESTADO) "
-    "WHERE CF.CDCLIENTE = CO.CDCLIENTE AND C.CDCLIENTE = CO.CDCLIENTE AND C.CDCLIENTE = "
+    "LEFT OUTER JOIN ESTADO ES ON (CO.CDPAIS = ES.CDPAIS AND CO.SGESTADO = ES.SGESTADO)";
+
+inline constexpr char kTodosConsWhere[] =
+    " WHERE CF.CDCLIENTE = CO.CDCLIENTE AND C.CDCLIENTE = CO.CDCLIENTE AND C.CDCLIENTE = "
     "CF.CDCLIENTE AND CF.CDFILIAL = F.CDFILIAL AND CF.CDFILIAL = :P_CDFILIAL AND "
     "CF.IDPERMVENDAZET = 'S' AND CO.IDSITCONSUMI = '1' AND (CO.CDCONSUMIDOR = :P_CDCONSUMIDOR "
     "OR :P_CDCONSUMIDOR = 'T') AND (CO.CDCLIENTE = :P_CDCLIENTE OR :P_CDCLIENTE = 'T')";
@@ -143,6 +223,11 @@ inline constexpr char kTodosConsTail[] =
 inline constexpr char kListaOrdem[] = " ORDER BY %1, %2";
 inline constexpr char kListaJanela[] = " LIMIT :P_LIMITE OFFSET :P_INICIO";
 inline constexpr char kListaJanelaFetch[] = " OFFSET :P_INICIO ROWS FETCH NEXT :P_LIMITE ROWS ONLY";
+// Oracle's case- and accent-blind name: the name in lower case with every accented letter
+// turned into its plain one (%1 the name, %2 and %3 the letters and what they become).
+inline constexpr char kNomeDobrado[] = "INSTR(TRANSLATE(LOWER(%1), '%2', '%3'), %4) > 0";
+// SQL Server's: LIKE under a collation blind to both; ! takes a wildcard literally.
+inline constexpr char kNomeColacao[] = "%1 COLLATE Latin1_General_CI_AI LIKE %2 ESCAPE '!'";
 inline constexpr char kListaContagem[] = "SELECT COUNT(*)";
 // SQLite's trigram index of the names (db/schema/sqlite-search.sql), where the site made it:
 // whether it is there, how many names hold a trigram (up to a bound), and the condition.

@@ -2,7 +2,9 @@
 
 #include "server/ConnectionString.h"
 #include "server/ConsumerList.h"
+#include "server/Dialect.h"
 #include "server/ResultPacket.h"
+#include "server/Retry.h"
 #include "server/SrvStatements.h"
 #include "server/TrdmInsereConsumidorPrivate.h"
 
@@ -15,6 +17,7 @@
 #include "toolkit/TextRules.h"
 
 #include <QDate>
+#include <QPointer>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -28,17 +31,6 @@ namespace {
 constexpr int kLarguraConsumidor = 21;
 
 ListaConsumidores listaConsumidores = ListaConsumidores::Banco;
-
-QString todosConsText(DbProduct product)
-{
-    const char *reference = srv::kTodosConsRefSqlServer;
-    if (product == DbProduct::Oracle)
-        reference = srv::kTodosConsRefOracle;
-    else if (product == DbProduct::PostgreSQL || product == DbProduct::SQLite)
-        reference = srv::kTodosConsRefPlain;
-    return QString::fromLatin1(srv::kTodosConsHead) + QString::fromLatin1(reference) +
-           QString::fromLatin1(srv::kTodosConsTail);
-}
 
 QString messageOf(const std::exception &error)
 {
@@ -55,16 +47,11 @@ TrdmInsereConsumidor::Private::Statements &statements()
 }
 
 // Runs the body; when it fails because the connection was lost, connects again and runs it
-// once more. A connection that cannot be made raises the connect error, which says so clearly.
+// once more.
 template <typename Body> auto withReconnect(Body &&body) -> decltype(body())
 {
-    try {
-        return body();
-    } catch (const std::exception &) {
-        if (!reconnectIfLost())
-            throw;
-    }
-    return body();
+    return srv::onceMoreAfterReconnect(std::forward<Body>(body),
+                                       [] { return reconnectIfLost(rdmInsereConsumidor); });
 }
 
 // The common frame: result cleared, the body's value or the text of what stopped it, status 0.
@@ -133,17 +120,52 @@ QString sqlError(const QSqlError &error)
     return error.text().trimmed();
 }
 
-// SQLite hands out its write lock at a transaction's first write, and in WAL mode one that has
-// read by then fails at once with "database is locked" if another terminal wrote meanwhile,
-// whatever the busy timeout says. Taking the lock first makes a save wait for it instead.
-QString beginSave(QSqlDatabase &db)
+// The save's transaction: begun on construction, rolled back unless committed, whatever way
+// the save ends. SQLite hands out its write lock at a transaction's first write, and in WAL mode
+// one that has read by then fails at once with "database is locked" if another terminal wrote
+// meanwhile, whatever the busy timeout says; its dialect takes the lock first instead, so a
+// save waits for it.
+class SaveTransaction
 {
-    if (dbProduct(db) != DbProduct::SQLite)
-        return db.transaction() ? QString() : sqlError(db.lastError());
-    QSqlQuery begin(db);
-    return begin.exec(QString::fromLatin1(srv::kBeginImmediate)) ? QString()
-                                                                 : sqlError(begin.lastError());
-}
+public:
+    explicit SaveTransaction(QSqlDatabase &db) : m_db(db)
+    {
+        const char *begin = srv::dialectOf(dbProduct(db)).beginSave;
+        if (*begin == 0) {
+            if (!db.transaction())
+                m_error = sqlError(db.lastError());
+        } else {
+            QSqlQuery query(db);
+            if (!query.exec(QString::fromLatin1(begin)))
+                m_error = sqlError(query.lastError());
+        }
+        m_open = m_error.isEmpty();
+    }
+    ~SaveTransaction()
+    {
+        if (m_open)
+            m_db.rollback();
+    }
+    SaveTransaction(const SaveTransaction &) = delete;
+    SaveTransaction &operator=(const SaveTransaction &) = delete;
+
+    // Why it could not begin; empty when it did.
+    const QString &error() const { return m_error; }
+    // Empty, or the driver's text.
+    QString commit() { return end(m_db.commit()); }
+    QString rollback() { return end(m_db.rollback()); }
+
+private:
+    QString end(bool done)
+    {
+        m_open = false;
+        return done ? QString() : sqlError(m_db.lastError());
+    }
+
+    QSqlDatabase &m_db;
+    QString m_error;
+    bool m_open = false;
+};
 
 // Another terminal stored the same new consumer between the look-up and the insert, and the
 // insert broke on the key. Which error code says so differs per product and driver, so the
@@ -181,22 +203,13 @@ QString consumidorJaCadastrado(const QString &cdConsumidor)
         .arg(cdConsumidor);
 }
 
-bool connectionAnswers(const QSqlDatabase &db)
+bool reconnectIfLost(TrdmInsereConsumidor *module)
 {
-    if (!db.isOpen())
+    if (!module)
         return false;
-    QSqlQuery ping(db);
-    return ping.exec(dbProduct(db) == DbProduct::Oracle ? QStringLiteral("SELECT 1 FROM DUAL")
-                                                        : QStringLiteral("SELECT 1"));
-}
-
-bool reconnectIfLost()
-{
-    if (!rdmInsereConsumidor)
+    if (module->connected() && srv::connectionAnswers(module->d().database()))
         return false;
-    if (rdmInsereConsumidor->connected() && connectionAnswers(rdmInsereConsumidor->d().database()))
-        return false;
-    rdmInsereConsumidor->connectDatabase();
+    module->connectDatabase();
     return true;
 }
 
@@ -237,9 +250,8 @@ TrdmInsereConsumidor::Private::Statements::Statements(const QSqlDatabase &db)
       adqConsPorTel(db, QString::fromLatin1(srv::kConsPorTel)),
       adqPesqIdAtu(db, QString::fromLatin1(srv::kPesqIdAtu)),
       acmInsCons(db, QString::fromLatin1(srv::kInsCons)),
-      acmUpdCons(db, QLatin1String(srv::kUpdConsSet) + QLatin1String(srv::kUpdConsDigital) +
-                         QLatin1String(srv::kUpdConsWhere)),
-      acmUpdConsSemDigital(db, QLatin1String(srv::kUpdConsSet) + QLatin1String(srv::kUpdConsWhere)),
+      acmUpdCons(db, QString::fromLatin1(srv::kUpdCons)),
+      acmUpdConsSemDigital(db, QString::fromLatin1(srv::kUpdConsSemDigital)),
       adqPais(db, QString::fromLatin1(srv::kPais)),
       adqEstado(db, QString::fromLatin1(srv::kEstado)),
       adqMunicipio(db, QString::fromLatin1(srv::kMunicipio)),
@@ -252,7 +264,7 @@ TrdmInsereConsumidor::Private::Statements::Statements(const QSqlDatabase &db)
       adqMunicipioViaCEP(db, QString::fromLatin1(srv::kMunicipioViaCEP)),
       adqBairroViaCEP(db, QString::fromLatin1(srv::kBairroViaCEP)),
       adqExisteConsumidor(db, QString::fromLatin1(srv::kExisteConsumidor)),
-      adqTodosCons(db, todosConsText(dbProduct(db)))
+      adqTodosCons(db, srv::ListStatement(srv::dialectOf(dbProduct(db)), {}).text())
 {
 }
 
@@ -407,8 +419,9 @@ int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
     }
 
     QSqlDatabase db = rdmInsereConsumidor->d().database();
-    if (const QString erro = beginSave(db); !erro.isEmpty()) {
-        resultado = erro;
+    SaveTransaction transaction(db);
+    if (!transaction.error().isEmpty()) {
+        resultado = transaction.error();
         return 0;
     }
 
@@ -487,16 +500,16 @@ int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
     }
 
     if (!stError.isEmpty()) {
-        if (!db.rollback()) {
-            resultado = QStringLiteral("%1\n%2").arg(stError, sqlError(db.lastError()));
+        if (const QString erro = transaction.rollback(); !erro.isEmpty()) {
+            resultado = QStringLiteral("%1\n%2").arg(stError, erro);
             return 1;
         }
         if (inserindo)
             resultado =
                 depoisDaInsercaoRecusada(*st, duplicata, a.P_CDCLIENTE,
                                          AjustaKvt(stCdConsumidor, kLarguraConsumidor), stError);
-    } else if (!db.commit()) {
-        resultado = sqlError(db.lastError());
+    } else if (const QString erro = transaction.commit(); !erro.isEmpty()) {
+        resultado = erro;
         return 1;
     }
     return 0;
@@ -513,7 +526,7 @@ int setInsereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
     if (resultado.typeId() != QMetaType::QString)
         return status;
     try {
-        if (!reconnectIfLost())
+        if (!reconnectIfLost(rdmInsereConsumidor))
             return status;
     } catch (const std::exception &error) {
         resultado = messageOf(error);
@@ -614,8 +627,12 @@ std::shared_ptr<kvt::DataSet> GetTodosCons(const QString &P_CDFILIAL, const QStr
         if (listaConsumidores == ListaConsumidores::Memoria)
             d.todosCons = copiaTodosCons(statement, parameters);
         else
-            d.todosCons =
-                std::make_shared<ConsumerList>(d.database(), statement.text(), parameters);
+            d.todosCons = std::make_shared<ConsumerList>(
+                databaseReader(d.database(),
+                               [module = QPointer<TrdmInsereConsumidor>(rdmInsereConsumidor)] {
+                                   return reconnectIfLost(module.data());
+                               }),
+                srv::dialectOf(dbProduct(d.database())), parameters);
     } catch (const std::exception &) {
         // Swallowed: nullptr tells the screen there is no list.
         return nullptr;

@@ -37,12 +37,11 @@ private:
     bool m_prepared = false;
 };
 
-// Whether an open connection still answers; false for one the server dropped.
-bool connectionAnswers(const QSqlDatabase &db);
 // After a failure: when the data module's connection is gone (a database server that
 // restarted), connects it again and returns true so the caller may try once more; false when
-// the connection still answers, and the connect error when the server is still away.
-bool reconnectIfLost();
+// the connection still answers or there is no module, and the connect error when the server is
+// still away.
+bool reconnectIfLost(TrdmInsereConsumidor *module);
 
 struct TrdmInsereConsumidor::Private
 {

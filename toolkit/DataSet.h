@@ -72,6 +72,10 @@ class KVT_TOOLKIT_EXPORT RowSearch
 public:
     virtual ~RowSearch();
 
+    // The longest text the list dialog takes (the width of a name): what a product may bind
+    // for a search stays within its limits up to this length.
+    static constexpr int kTextMax = 50;
+
     // Up to `count` rows (values of every field) that hold `text`, following `after` (the last
     // row of the previous window; empty for the first). An empty text narrows nothing; the row
     // filter applies as everywhere else.

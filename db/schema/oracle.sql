@@ -1,4 +1,5 @@
--- Consumer registration tables, Oracle.
+-- Consumer registration tables, Oracle 12c or later (the list reads its windows with
+-- OFFSET ... FETCH).
 -- Reference tables are filled by other modules of the system: no foreign keys.
 -- Each statement ends with a semicolon, which appears nowhere else (the loader splits on it).
 

@@ -1,4 +1,4 @@
--- Consumer registration tables, PostgreSQL.
+-- Consumer registration tables, PostgreSQL 9.3 or later (pg_trgm answers the name search).
 -- Reference tables are filled by other modules of the system: no foreign keys.
 -- Each statement ends with a semicolon, which appears nowhere else (the loader splits on it).
 

@@ -1,4 +1,5 @@
--- Consumer registration tables, SQLite. Declared widths are not enforced by SQLite itself, so CHECK constraints hold
+-- Consumer registration tables, SQLite 3.34 or later (the trigram tokenizer of the name search).
+-- Declared widths are not enforced by SQLite itself, so CHECK constraints hold
 -- every text to its width as the server products do.
 -- Reference tables are filled by other modules of the system: no foreign keys.
 -- Each statement ends with a semicolon, which appears nowhere else (the loader splits on it).

@@ -1,4 +1,5 @@
 #include "DbTool.h"
+#include "StatementList.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -46,7 +47,13 @@ int main(int argc, char *argv[])
         QStringLiteral("show-consumer"),
         QStringLiteral("Print the stored consumers with this phone (digits), CPF or code."),
         QStringLiteral("TEXT"));
-    parser.addOptions({connection, create, demo, consumers, seed, parameters, show});
+    const QCommandLineOption statements(
+        QStringLiteral("statements"),
+        QStringLiteral("Print every statement the module and this tool send to PRODUCT (sqlite, "
+                       "postgresql, sqlserver, oracle), one JSON object a line; needs no "
+                       "database."),
+        QStringLiteral("PRODUCT"));
+    parser.addOptions({connection, create, demo, consumers, seed, parameters, show, statements});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -55,6 +62,8 @@ int main(int argc, char *argv[])
         err << "Unexpected argument: " << parser.positionalArguments().first() << Qt::endl;
         return 2;
     }
+    if (parser.isSet(statements))
+        return kvt::db::printStatements(parser.value(statements), out, err);
 
     kvt::db::DbToolOptions options;
     options.connection = parser.value(connection);
