@@ -115,13 +115,19 @@ void createSchema(QSqlDatabase &db)
         execChecked(db, statement);
 }
 
-QStringList createIndexes(QSqlDatabase &db)
+QStringList createIndexes(QSqlDatabase &db, const std::function<void(const QString &)> &starting)
 {
+    const auto announce = [&starting](const QString &statement) {
+        if (starting)
+            starting(statement.section(QLatin1Char('\n'), 0, 0));
+    };
     const QString tables = schemaFileName(db);
     const QString base = tables.left(tables.lastIndexOf(QLatin1Char('.')));
     for (const QString &statement :
-         statementsOf(readSchemaFile(base + QStringLiteral("-indexes.sql"))))
+         statementsOf(readSchemaFile(base + QStringLiteral("-indexes.sql")))) {
+        announce(statement);
         execChecked(db, statement);
+    }
     // The name search's index needs what the server may not offer (an extension, FTS5); the
     // rest stands.
     QStringList skipped;
@@ -130,6 +136,7 @@ QStringList createIndexes(QSqlDatabase &db)
         const QString script = readSchemaFile(base + QStringLiteral("-search.sql"));
         for (const QString &statement :
              type == QSqlDriver::SQLite ? paragraphsOf(script) : statementsOf(script)) {
+            announce(statement);
             QSqlQuery query(db);
             if (!query.exec(statement)) {
                 skipped.append(QStringLiteral("%1: %2").arg(

@@ -30,6 +30,8 @@ namespace kvt::db {
 
 namespace {
 
+constexpr qint64 kProgressLine = 1000000;
+
 // The module never creates a database file, so opening refuses a missing one; the tool is
 // where an embedded database is born.
 void createSqliteFile(const QString &connection)
@@ -80,16 +82,18 @@ bool loadData(QSqlDatabase &db, const DbToolOptions &options, QTextStream &out, 
             << " municipalities, " << ref.bairros.size() << " neighbourhoods, " << ref.ceps.size()
             << " postal codes" << Qt::endl;
     }
-    // A million consumers take minutes: a terminal sees them counted, a log only the total.
-    std::function<void(qint64)> progress;
-    if (isatty(STDERR_FILENO)) {
-        progress = [consumers](qint64 done) {
-            std::fprintf(stderr, "\rConsumers: %lld of %lld", static_cast<long long>(done),
-                         static_cast<long long>(consumers));
-            if (done == consumers)
-                std::fputc('\n', stderr);
-        };
-    }
+    // Ten million consumers take minutes: a terminal sees them counted in place, a log a line
+    // per million.
+    const bool terminal = isatty(STDERR_FILENO);
+    const std::function<void(qint64)> progress = [consumers, terminal, &timer](qint64 done) {
+        if (!terminal && done % kProgressLine != 0 && done != consumers)
+            return;
+        std::fprintf(stderr, "%sConsumers: %lld of %lld, %lld s", terminal ? "\r" : "",
+                     static_cast<long long>(done), static_cast<long long>(consumers),
+                     static_cast<long long>(timer.elapsed() / 1000));
+        if (!terminal || done == consumers)
+            std::fputc('\n', stderr);
+    };
     if (ok)
         ok = insertConsumers(db, ref, consumers, options.seed, error, progress);
     if (ok && !db.commit()) {
@@ -187,7 +191,13 @@ int runDbTool(const DbToolOptions &options, QTextStream &out, QTextStream &err)
                 ok = loadData(db, options, out, error);
                 // After the rows: building an index once is faster than keeping it up per row.
                 if (ok && options.create) {
-                    const QStringList skipped = createIndexes(db);
+                    QElapsedTimer timer;
+                    timer.start();
+                    const QStringList skipped = createIndexes(db, [&timer](const QString &head) {
+                        std::fprintf(stderr, "Index, %lld s: %s\n",
+                                     static_cast<long long>(timer.elapsed() / 1000),
+                                     qPrintable(head));
+                    });
                     out << "Indexes created." << Qt::endl;
                     for (const QString &text : skipped)
                         out << "Index left out: " << text << Qt::endl;
