@@ -3,11 +3,11 @@
 #include "host/HostZet.h"
 #include "host/ScreenServices.h"
 #include "package/Kvt04410.h"
+#include "toolkit/ProcessUsage.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFile>
 #include <QLibrary>
 #include <QTextStream>
 
@@ -25,27 +25,6 @@ int fail(const QString &message)
 {
     std::fprintf(stderr, "pos-host: %s\n", qPrintable(message));
     return 2;
-}
-
-// What the process holds, as read from outside it: resident memory in kB and open descriptors.
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
-
-long openDescriptors()
-{
-    const QStringList entries =
-        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    // The listing holds one descriptor of its own while it reads the folder.
-    return long(entries.size()) - 1;
 }
 
 } // namespace
@@ -165,8 +144,8 @@ int main(int argc, char *argv[])
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     if (parser.isSet(roundsOption))
-        out << "ROUNDS " << rounds << " rss=" << residentKb() << " fds=" << openDescriptors()
-            << Qt::endl;
+        out << "ROUNDS " << rounds << " rss=" << kvt::process::residentKb()
+            << " fds=" << kvt::process::descriptors().size() << Qt::endl;
 
     if (finalize)
         finalize();

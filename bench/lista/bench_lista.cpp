@@ -15,6 +15,7 @@
 #include "server/ConnectionString.h"
 #include "server/Srv_Kvt04410.h"
 #include "toolkit/DataSet.h"
+#include "toolkit/ProcessUsage.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,18 +38,6 @@
 namespace {
 
 QTextStream out(stdout);
-
-long residentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return 0;
-}
 
 double medianMs(const std::function<void()> &run, int runs)
 {
@@ -155,7 +144,7 @@ Row measure(const QString &connection, ListaConsumidores lista, const Probe &pro
     rdm.connectDatabase();
 
     std::shared_ptr<kvt::DataSet> list;
-    const long before = residentKb();
+    const long before = kvt::process::residentKb();
     // The screen opening: the list, and the edit load's filter on one consumer.
     row[QStringLiteral("1 screen ready")] = medianMs(
         [&] {
@@ -170,7 +159,8 @@ Row measure(const QString &connection, ListaConsumidores lista, const Probe &pro
             list->isEmpty();
         },
         lista == ListaConsumidores::Memoria ? 1 : runs);
-    row[QStringLiteral("8 memory growth MB")] = double(residentKb() - before) / 1024.0;
+    row[QStringLiteral("8 memory growth MB")] =
+        double(kvt::process::residentKb() - before) / 1024.0;
 
     row[QStringLiteral("2 phone check")] = medianMs(
         [&] {

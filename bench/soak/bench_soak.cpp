@@ -10,6 +10,7 @@
 
 #include "db/Schema.h"
 #include "server/ConnectionString.h"
+#include "toolkit/ProcessUsage.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,18 +48,6 @@ bool runKvtDb(const QStringList &arguments)
     return true;
 }
 
-long residentKb(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
-
 // User and system time of the process so far: a round's own cost, whatever else the machine runs.
 double cpuMs(qint64 pid)
 {
@@ -72,15 +61,6 @@ double cpuMs(qint64 pid)
         return 0;
     return (fields.at(11).toDouble() + fields.at(12).toDouble()) * 1000.0 /
            double(sysconf(_SC_CLK_TCK));
-}
-
-QStringList descriptors(qint64 pid)
-{
-    QStringList targets;
-    const QDir dir(QStringLiteral("/proc/%1/fd").arg(pid));
-    for (const QString &fd : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
-        targets.append(QFileInfo(dir.filePath(fd)).symLinkTarget());
-    return targets;
 }
 
 struct Backend
@@ -165,10 +145,11 @@ bool soak(const Backend &backend, const QString &dir, const QString &pass, const
                     cpu[awaited] = cpuMs(host.processId());
                 if (points.contains(awaited)) {
                     const double before = double(clock.nsecsElapsed()) / 1e6;
-                    const QStringList fds = descriptors(host.processId());
+                    const QString pid = QString::number(host.processId());
+                    const QStringList fds = kvt::process::descriptors(pid);
                     out << qSetFieldWidth(12) << Qt::left << backend.name << qSetFieldWidth(14)
                         << pass << qSetFieldWidth(8) << Qt::right << awaited << qSetFieldWidth(10)
-                        << residentKb(host.processId()) << qSetFieldWidth(6) << fds.size()
+                        << kvt::process::residentKb(pid) << qSetFieldWidth(6) << fds.size()
                         << qSetFieldWidth(13) << connections(backend, fds) << qSetFieldWidth(0)
                         << Qt::flush;
                     sampling[awaited] = double(clock.nsecsElapsed()) / 1e6 - before;
