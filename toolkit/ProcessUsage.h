@@ -22,16 +22,15 @@ inline long residentKb(const QString &pid = QStringLiteral("self"))
     return -1;
 }
 
-// What each open descriptor leads to (a file's path, "socket:[...]", ...), leaving out the one
-// the listing itself holds when a process reads its own.
+// What each open descriptor leads to (a file's path, "socket:[...]", ...). One listed but closed
+// by the time it is read, such as the listing's own when a process reads itself, is left out.
 inline QStringList descriptors(const QString &pid = QStringLiteral("self"))
 {
     const QDir dir(QStringLiteral("/proc/%1/fd").arg(pid));
-    const QString listing = QFileInfo(dir.path()).canonicalFilePath();
     QStringList targets;
     for (const QString &fd : dir.entryList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
         const QString target = QFileInfo(dir.filePath(fd)).symLinkTarget();
-        if (target != listing)
+        if (!target.isEmpty())
             targets.append(target);
     }
     return targets;
