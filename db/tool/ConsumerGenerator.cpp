@@ -151,8 +151,8 @@ const QString kValoresConsumidor =
                    "'S', ?)");
 constexpr int kValoresPorConsumidor = 23;
 // Consumers per INSERT: one statement for many rows spares PostgreSQL a round trip and SQLite a
-// statement run per consumer (measured: ten times faster on PostgreSQL), well inside both
-// products' limit on bound values.
+// statement run per consumer (measured at 100,000: PostgreSQL 21 s to 8 s, SQLite 6 s to 4 s),
+// well inside both products' limit on bound values.
 constexpr int kConsumidoresPorInsert = 100;
 
 QString insertDe(int consumidores)
