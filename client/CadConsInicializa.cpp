@@ -67,8 +67,9 @@ QPoint windowOrigin(const QRect &screen, const QSize &window, const QPoint &curr
 
 void TfrmCadCons::InicializaForm(const QVariantList &arParams)
 {
+    // The entry point's session brings one; a form opened without it owns the one it makes.
     if (!rdmInsereConsumidor)
-        rdmInsereConsumidor = new TrdmInsereConsumidor();
+        rdmInsereConsumidor = new TrdmInsereConsumidor(this);
     rdmInsereConsumidor->connectDatabase();
 
     estado().stCdCliente = paramText(arParams, 0);

@@ -130,13 +130,19 @@ void createSchema(QSqlDatabase &db)
         execChecked(db, statement);
 }
 
-QStringList createIndexes(QSqlDatabase &db)
+QStringList createIndexes(QSqlDatabase &db, const std::function<void(const QString &)> &starting)
 {
+    const auto announce = [&starting](const QString &statement) {
+        if (starting)
+            starting(statement.section(QLatin1Char('\n'), 0, 0));
+    };
     const srv::Dialect &dialect = dialectFor(db);
     const QString base = QString::fromLatin1(dialect.name);
     for (const QString &statement :
-         statementsOf(readSchemaFile(base + QStringLiteral("-indexes.sql"))))
+         statementsOf(readSchemaFile(base + QStringLiteral("-indexes.sql")))) {
+        announce(statement);
         execChecked(db, statement);
+    }
     // The name search's index needs what the server may not offer (an extension, FTS5); the
     // rest stands.
     QStringList skipped;
@@ -144,6 +150,7 @@ QStringList createIndexes(QSqlDatabase &db)
         const QString script = readSchemaFile(base + QStringLiteral("-search.sql"));
         for (const QString &statement :
              dialect.searchScriptByParagraph ? paragraphsOf(script) : statementsOf(script)) {
+            announce(statement);
             QSqlQuery query(db);
             if (!query.exec(statement)) {
                 skipped.append(QStringLiteral("%1: %2").arg(

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
 #include <utility>
 
 class QSqlDatabase;
@@ -23,8 +24,10 @@ void createSchema(QSqlDatabase &db);
 
 // Creates the recommended indexes (db/schema/*-indexes.sql); best after the rows are loaded.
 // Raises kvt::Exception naming a failing statement; the optional ones that failed (the name
-// search's, on a server without its extension) come back as texts.
-QStringList createIndexes(QSqlDatabase &db);
+// search's, on a server without its extension) come back as texts. `starting`, when given,
+// hears the first line of each statement before it runs: at millions of rows each takes a while.
+QStringList createIndexes(QSqlDatabase &db,
+                          const std::function<void(const QString &)> &starting = {});
 
 // Drops those tables where they exist; other tables of the database are left alone.
 void dropSchema(QSqlDatabase &db);

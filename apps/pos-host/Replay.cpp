@@ -91,6 +91,10 @@ void Replay::install()
             fail(QStringLiteral("list %1 has no column %2").arg(tabela.name(), column));
             return false;
         }
+        // The data set's own look-up first: a list read from the database answers it with one
+        // statement, where walking its rows reads them all.
+        if (tabela.locate({column}, {value}))
+            return true;
         for (int row = 0; row < tabela.recordCount(); ++row) {
             if (tabela.value(row, field).toString() == value) {
                 tabela.setRecNo(row);

@@ -3,6 +3,7 @@
 #include "host/HostZet.h"
 #include "host/ScreenServices.h"
 #include "package/Kvt04410.h"
+#include "toolkit/ProcessUsage.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -73,7 +74,12 @@ int main(int argc, char *argv[])
     const QCommandLineOption replayOption(QStringLiteral("replay"),
                                           QStringLiteral("Drive the screen from a script."),
                                           QStringLiteral("FILE"));
-    parser.addOptions({moduleOption, connectionOption, replayOption});
+    const QCommandLineOption roundsOption(
+        QStringLiteral("rounds"),
+        QStringLiteral("Open the screen N times in this process, as a host does all day; every "
+                       "{n} in the script is the round's number."),
+        QStringLiteral("N"));
+    parser.addOptions({moduleOption, connectionOption, replayOption, roundsOption});
     parser.addPositionalArgument(QStringLiteral("CLIENT"),
                                  QStringLiteral("Client code (empty: the parameters file's)."),
                                  QStringLiteral("[CLIENT"));
@@ -91,19 +97,25 @@ int main(int argc, char *argv[])
     if (positional.size() > 4)
         return fail(QStringLiteral("at most four parameters: CLIENT CONSUMER PHONE MODE"));
 
+    int rounds = 1;
+    if (parser.isSet(roundsOption)) {
+        bool ok = false;
+        rounds = parser.value(roundsOption).toInt(&ok);
+        if (!ok || rounds < 1)
+            return fail(QStringLiteral("--rounds needs a count of one or more"));
+    }
+
     if (parser.isSet(connectionOption))
         setConnectionString(parser.value(connectionOption));
     installDefaultScreenServices();
     installHostErrorHandler();
 
-    std::unique_ptr<Replay> replay;
-    if (parser.isSet(replayOption)) {
-        QStringList lines;
+    QStringList script;
+    const bool replaying = parser.isSet(replayOption);
+    if (replaying) {
         QString error;
-        if (!Replay::load(parser.value(replayOption), lines, error))
+        if (!Replay::load(parser.value(replayOption), script, error))
             return fail(error);
-        replay = std::make_unique<Replay>(lines);
-        replay->install();
     }
 
     QLibrary module(parser.value(moduleOption));
@@ -116,38 +128,56 @@ int main(int argc, char *argv[])
         return fail(QStringLiteral("%1 has no CriaTelaKvt04410").arg(module.fileName()));
     if (initialize)
         initialize();
-    // The module's hook installs the host's error handler; the replay keeps its own.
-    if (replay)
-        replay->install();
 
     QVariantList params;
     for (const QString &value : positional)
         params.append(value);
-    QVariant oleRetorno = QVariantList{QVariant()};
-
-    if (replay)
-        replay->start();
-    const QString result = criaTela(params, oleRetorno);
 
     QTextStream out(stdout);
-    const QVariant first = oleRetorno.toList().value(0);
-    out << "RESULT " << result << Qt::endl;
-    out << "RETORNO";
-    if (!first.isNull())
-        out << ' ' << first.toString();
-    out << Qt::endl;
-    if (replay)
-        replay->screenClosed();
+    bool replayFailed = false;
+    int unrun = 0;
+    int unusedAnswers = 0;
+    for (int round = 1; round <= rounds; ++round) {
+        // A replay of its own per screen; the module's hook installed the host's handlers, the
+        // replay puts its own over them until it ends.
+        std::unique_ptr<Replay> replay;
+        if (replaying) {
+            QStringList lines = script;
+            lines.replaceInStrings(QStringLiteral("{n}"), QString::number(round));
+            replay = std::make_unique<Replay>(lines);
+            replay->install();
+            replay->start();
+        }
+        QVariant oleRetorno = QVariantList{QVariant()};
+        const QString result = criaTela(params, oleRetorno);
+
+        const QVariant first = oleRetorno.toList().value(0);
+        out << "RESULT " << result << Qt::endl;
+        out << "RETORNO";
+        if (!first.isNull())
+            out << ' ' << first.toString();
+        out << Qt::endl;
+        if (replay) {
+            replay->screenClosed();
+            unrun += replay->unrun();
+            unusedAnswers += replay->unusedAnswers();
+            replayFailed = replayFailed || replay->failed();
+        }
+        replay.reset();
+        // Between calls a host is back in its own event loop, which ends what the screen left
+        // to be deleted later.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    if (parser.isSet(roundsOption))
+        out << "ROUNDS " << rounds << " rss=" << kvt::process::residentKb()
+            << " fds=" << kvt::process::descriptors().size() << Qt::endl;
 
     if (finalize)
         finalize();
-    if (replay && replay->unrun() > 0)
-        std::fprintf(stderr, "pos-host: %d script line(s) not run: the screen was closed\n",
-                     replay->unrun());
-    if (replay && replay->unusedAnswers() > 0)
-        std::fprintf(stderr, "pos-host: %d dialog answer(s) not used\n", replay->unusedAnswers());
-    const bool replayFailed = replay && replay->failed();
-    replay.reset();
+    if (unrun > 0)
+        std::fprintf(stderr, "pos-host: %d script line(s) not run: the screen was closed\n", unrun);
+    if (unusedAnswers > 0)
+        std::fprintf(stderr, "pos-host: %d dialog answer(s) not used\n", unusedAnswers);
     module.unload();
     return replayFailed ? 1 : 0;
 }

@@ -29,6 +29,7 @@ private slots:
     void keysReachTheScreenAsAKeyboardSendsThem_data();
     void keysReachTheScreenAsAKeyboardSendsThem();
     void postalCodeFromTheWebServiceFillsTheAddress();
+    void roundsInOneProcessEachStoreTheirConsumerAndKeepTheDescriptors();
 
 private:
     Run run(const QString &script, const QStringList &args, const QString &connection = {})
@@ -323,6 +324,67 @@ void tst_PosHost::postalCodeFromTheWebServiceFillsTheAddress()
              qPrintable(text));
     QVERIFY2(text.contains(QLatin1String(" - Response: {\"cep\": \"04500-000\"")),
              qPrintable(text));
+}
+
+void tst_PosHost::roundsInOneProcessEachStoreTheirConsumerAndKeepTheDescriptors()
+{
+    // The demo's branch and reference data, without its consumers.
+    QProcess tool;
+    tool.start(QStringLiteral(KVT_DB_TOOL_PATH),
+               {QStringLiteral("--connection"), m_db->connection(), QStringLiteral("--demo"),
+                QStringLiteral("--consumers"), QStringLiteral("0"),
+                QStringLiteral("--parameters-file"), m_db->dir()});
+    QVERIFY2(tool.waitForFinished(120000) && tool.exitCode() == 0,
+             tool.readAllStandardError().constData());
+
+    const int rounds = 50;
+    QProcess process;
+    process.setProcessEnvironment(poshost::environment(*m_db));
+    poshost::start(process, scenario(QStringLiteral("rounds.replay")),
+                   {QStringLiteral("--rounds"), QString::number(rounds), QStringLiteral("0001"),
+                    QString(), QString(), QStringLiteral("NOVO")});
+    // Every round holds at its `await` with the screen open; its descriptors are counted there.
+    QList<qsizetype> descriptors;
+    QByteArray output;
+    while (descriptors.size() < rounds && process.waitForReadyRead(60000)) {
+        output += process.readAllStandardOutput();
+        while (output.count("AWAIT\n") > descriptors.size()) {
+            descriptors.append(QDir(QStringLiteral("/proc/%1/fd").arg(process.processId()))
+                                   .entryList(QDir::AllEntries | QDir::NoDotAndDotDot)
+                                   .size());
+            process.write("\n");
+        }
+    }
+    // Under the sanitizer build a leak fails the exit code.
+    const Run r = poshost::finish(process, output);
+    QVERIFY2(r.exitCode == 0, qPrintable(r.errors));
+    QStringList results, consumers, stored;
+    for (int n = 1; n <= rounds; ++n) {
+        results.append(QStringLiteral("RESULT 1190000%1").arg(n));
+        consumers.append(QStringLiteral("1190000%1 Rodada %1").arg(n));
+    }
+    QCOMPARE(poshost::matching(r.lines, QStringLiteral("^RESULT ")), results);
+    QVERIFY2(QRegularExpression(QStringLiteral("^ROUNDS 50 rss=[1-9][0-9]* fds=[0-9]+$"))
+                 .match(r.lines.value(r.lines.size() - 1))
+                 .hasMatch(),
+             qPrintable(r.lines.join(QLatin1Char('\n'))));
+    // The first round opens what a process opens once; no later one holds more.
+    QCOMPARE(descriptors.size(), qsizetype(rounds));
+    QCOMPARE(*std::max_element(descriptors.cbegin() + 1, descriptors.cend()), descriptors.at(1));
+
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("rounds"));
+        db.setDatabaseName(m_db->connection().section(QLatin1Char('='), -1));
+        QVERIFY(db.open());
+        QSqlQuery query(QStringLiteral("SELECT NRTELECONS, NMCONSUMIDOR FROM CONSUMIDOR"), db);
+        while (query.next())
+            stored.append(query.value(0).toString() + QLatin1Char(' ') + query.value(1).toString());
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("rounds"));
+    stored.sort();
+    consumers.sort();
+    QCOMPARE(stored, consumers);
 }
 
 QTEST_GUILESS_MAIN(tst_PosHost)
