@@ -1,5 +1,7 @@
 #include "CadConsColunas.h"
 
+#include "CadConsMascara.h"
+#include "host/HostZet.h"
 #include "toolkit/DataSet.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/MemTable.h"
@@ -67,6 +69,23 @@ const std::vector<ColunaCampo> &colunasConsumidor()
         {"DSEMAILCONS", Email},
     };
     return colunas;
+}
+
+const QStringList &colunasTelefone()
+{
+    static const QStringList colunas{QStringLiteral("NRTELECONS"), QStringLiteral("NRTELE2CONS"),
+                                     QStringLiteral("NRCELULARCONS")};
+    return colunas;
+}
+
+QStringList formasTelefone(const QString &telefone)
+{
+    QStringList formas{telefone};
+    const QString digitos = SoNumerosStr(telefone);
+    if (!digitos.isEmpty())
+        formas << digitos << Mascara(digitos, mascaraTelefone());
+    formas.removeDuplicates();
+    return formas;
 }
 
 } // namespace cadcons

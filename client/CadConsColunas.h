@@ -3,6 +3,7 @@
 #include "CadConsEdicao.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <vector>
@@ -35,5 +36,10 @@ void carrega(kvt::MemTable &tabela, const QVariant &resultado, const QString &fu
 
 // The consumer's columns and the fields that show them, for the edit load and the search.
 const std::vector<ColunaCampo> &colunasConsumidor();
+
+// The consumer's three telephone columns, and the forms a telephone is looked up in: as given,
+// its digits (what the save stores) and its digits in the mask (what older programs stored).
+const QStringList &colunasTelefone();
+QStringList formasTelefone(const QString &telefone);
 
 } // namespace cadcons

@@ -107,6 +107,42 @@ void CadConsEdicao::relabel(bool maiusculas)
     m_acoes.mostraMaiusculas(maiusculas);
 }
 
+QString CadConsEdicao::anexo(int inTag, const QString &texto, const QString &stNumAdd)
+{
+    if (inTag < 1 || inTag > kNumCampos || stNumAdd.isEmpty())
+        return {};
+    const Regra &regra = kRegras[inTag];
+    QString novo = stNumAdd;
+    switch (regra.aceita) {
+    case Aceita::Data:
+        if (texto.size() >= regra.maximo)
+            return {};
+        if (texto.size() == 2 || texto.size() == 5)
+            novo.prepend(QLatin1Char('/'));
+        if (novo.at(0) < QLatin1Char('/') || novo.at(0) > QLatin1Char('9'))
+            return {};
+        break;
+    case Aceita::Digitos:
+        if (texto.size() >= regra.maximo || !digito(novo.at(0)))
+            return {};
+        break;
+    case Aceita::Qualquer:
+        if (regra.maximo > 0 && texto.size() >= regra.maximo)
+            return {};
+        break;
+    }
+    // Nothing a single-byte field cannot hold gets in, whatever the caller passed.
+    if (!kvt::text::fitsCp1252(novo))
+        return {};
+    return novo;
+}
+
+bool CadConsEdicao::aceita(QChar caractere) const
+{
+    const int campo = inLblAtiv;
+    return !anexo(campo, m_textos.texto(campo), QString(caractere)).isNull();
+}
+
 void CadConsEdicao::postaTexto(int inTag, const QString &stNumAdd, bool boBckSpc)
 {
     if (inTag < 1 || inTag > kNumCampos)
@@ -123,30 +159,8 @@ void CadConsEdicao::postaTexto(int inTag, const QString &stNumAdd, bool boBckSpc
         return;
     }
 
-    const Regra &regra = kRegras[inTag];
-    QString novo = stNumAdd;
-    if (novo.isEmpty())
-        return;
-    switch (regra.aceita) {
-    case Aceita::Data:
-        if (texto.size() >= regra.maximo)
-            return;
-        if (texto.size() == 2 || texto.size() == 5)
-            novo.prepend(QLatin1Char('/'));
-        if (novo.at(0) < QLatin1Char('/') || novo.at(0) > QLatin1Char('9'))
-            return;
-        break;
-    case Aceita::Digitos:
-        if (texto.size() >= regra.maximo || !digito(novo.at(0)))
-            return;
-        break;
-    case Aceita::Qualquer:
-        if (regra.maximo > 0 && texto.size() >= regra.maximo)
-            return;
-        break;
-    }
-    // Nothing a single-byte field cannot hold gets in, whatever the caller passed.
-    if (!kvt::text::fitsCp1252(novo))
+    const QString novo = anexo(inTag, texto, stNumAdd);
+    if (novo.isNull())
         return;
 
     const bool maiuscula = boUpperCase || boShift;

@@ -105,6 +105,9 @@ public:
     int FormKeyDown(int key, int shift);
     // The key-press filter: passes on what the current field accepts.
     void FormKeyPress(QChar key);
+    // Whether an on-screen key's character would be appended to the current field now: the
+    // same rules and length limits postaTexto applies.
+    bool aceita(QChar caractere) const;
 
     void shiftClick();
     void capsLockClick();
@@ -116,6 +119,9 @@ public:
     void mascaraTelefones();
 
 private:
+    // What an append of `stNumAdd` to field `inTag` holding `texto` adds before the case is
+    // applied; a null text when the field's rule refuses it.
+    static QString anexo(int inTag, const QString &texto, const QString &stNumAdd);
     // A leaving check; false stops the key.
     bool saiDoCampo(int campo, bool avanca);
     bool vazio(int numero) const;

@@ -110,6 +110,7 @@ void TfrmCadCons::InicializaForm(const QVariantList &arParams)
     }
 
     m_edicao.mascaraTelefones();
+    mostraTecladoEDica();
 }
 
 void TfrmCadCons::preencheEnderecoFilial()

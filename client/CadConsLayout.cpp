@@ -338,6 +338,12 @@ void TfrmCadCons::criaControles()
     p.setColor(QPalette::WindowText, kCinza);
     lblCodTela->setPalette(p);
 
+    // The hint line takes the strip under the keyboard, beside the screen code: no field moves.
+    lblDica = cria<QLabel>(this, "lblDica", {14, 587, 626, 13});
+    lblDica->setFont(arial(12, true));
+    p.setColor(QPalette::WindowText, QColor(176, 0, 0));
+    lblDica->setPalette(p);
+
     msgPadrao = new TMessages(this);
     msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
     msgPadrao->setLines(cadcons::linhasMensagens());

@@ -1,6 +1,6 @@
 #include "CadConsRegras.h"
 
-#include "CadConsMascara.h"
+#include "CadConsColunas.h"
 #include "CadConsTabelas.h"
 #include "host/HostZet.h"
 #include "server/Srv_Kvt04410.h"
@@ -114,17 +114,11 @@ bool CadConsRegras::Vd_Telefones(const QString &telefone, bool boTestaVazio, int
         return true;
 
     // The save stores digits only and older programs stored the mask: look for both.
-    const QString colunas[] = {QStringLiteral("NRTELECONS"), QStringLiteral("NRTELE2CONS"),
-                               QStringLiteral("NRCELULARCONS")};
-    QStringList formas{telefone};
-    const QString digitos = SoNumerosStr(telefone);
-    if (!digitos.isEmpty())
-        formas << digitos << Mascara(digitos, mascaraTelefone());
-    formas.removeDuplicates();
+    const QStringList formas = formasTelefone(telefone);
     kvt::RowFilter filtro;
     filtro.join = kvt::RowFilter::Join::Or;
-    for (const QString &coluna : colunas) {
-        for (const QString &forma : std::as_const(formas))
+    for (const QString &coluna : colunasTelefone()) {
+        for (const QString &forma : formas)
             filtro.add(coluna, forma);
     }
     // The filter stays on the list after the check.

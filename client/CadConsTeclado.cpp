@@ -9,13 +9,16 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QLabel>
 
 namespace {
 
 template <class Button, class Handler> void liga(Button *botao, TfrmCadCons *form, Handler handler)
 {
-    QObject::connect(botao, &QAbstractButton::clicked, form,
-                     [form, handler] { kvt::dispatch([form, handler] { handler(form); }); });
+    QObject::connect(botao, &QAbstractButton::clicked, form, [form, handler] {
+        kvt::dispatch([form, handler] { handler(form); });
+        kvt::dispatch([form] { form->mostraTecladoEDica(); });
+    });
 }
 
 } // namespace
@@ -56,17 +59,34 @@ void TfrmCadCons::ligaControles()
         {dxfTipoVenda, &F::dxfTipoVendaClick},
     };
     for (const auto &t : teclas)
-        kvt::bindHandler(t.botao, &QAbstractButton::clicked, this, t.handler);
+        liga(t.botao, this, [handler = t.handler](F *f) { (f->*handler)(); });
 
     // Every other key of the keyboard posts the character its tag holds.
     for (kvt::TouchButton *tecla : panTeclado->findChildren<kvt::TouchButton *>()) {
+        if (tecla->tag() < ' ')
+            continue;
+        // The host's replay lists the character keys it finds disabled.
+        tecla->setProperty("kvtTecla", true);
+        m_teclasCaractere.push_back(tecla);
         const bool especial = std::any_of(std::begin(teclas), std::end(teclas),
                                           [tecla](const auto &t) { return t.botao == tecla; });
-        if (especial || tecla->tag() < ' ')
+        if (especial)
             continue;
         const QChar caractere(char16_t(tecla->tag()));
         liga(tecla, this, [caractere](F *f) { f->sbtCaracterClick(caractere); });
     }
+}
+
+void TfrmCadCons::mostraTecladoEDica()
+{
+    for (kvt::TouchButton *tecla : m_teclasCaractere)
+        tecla->setEnabled(m_edicao.aceita(QChar(char16_t(tecla->tag()))));
+    const QString linha = m_dica.atualiza();
+    if (lblDica->text() == linha)
+        return;
+    lblDica->setText(linha);
+    // The host's replay prints each change of the line.
+    setProperty("kvtDica", linha);
 }
 
 QString TfrmCadCons::texto(int numero) const

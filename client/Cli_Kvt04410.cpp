@@ -152,6 +152,7 @@ void TfrmCadCons::keyPressEvent(QKeyEvent *event)
         for (QChar c : std::as_const(texto))
             FormKeyPress(c);
     });
+    kvt::dispatch([this] { mostraTecladoEDica(); });
 }
 
 void TfrmCadCons::FormKeyDown(int &Key, int Shift)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CadConsDica.h"
 #include "CadConsEdicao.h"
 #include "CadConsMascara.h"
 #include "CadConsRegras.h"
@@ -16,6 +17,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class QFrame;
 class QLabel;
@@ -90,6 +92,9 @@ public:
     void sbtEnterClick();
     void sbtLimparClick();
     void sbtDigitalClick();
+    // Run after every key and touch: the keys whose character the current field would refuse
+    // are disabled, and the hint line names who already holds the telephone or CPF typed.
+    void mostraTecladoEDica();
 
     // Confirmation, pickers and the consumer search.
     void sbtConfirmarClick();
@@ -176,6 +181,7 @@ private:
     QLabel *lblBairro = nullptr;
     QLabel *lblReferencia = nullptr;
     QLabel *lblCodTela = nullptr;
+    QLabel *lblDica = nullptr;
 
     kvt::RoundShape *blsBorda1 = nullptr;
     kvt::RoundShape *blsBorda2 = nullptr;
@@ -280,6 +286,7 @@ private:
     CadConsEdicao m_edicao{*this, *this};
     CadConsRegras m_regras{m_edicao, *this, *this, *this};
     CadConsViaCep m_viaCep{*this, *this, m_edicao.estado};
+    CadConsDica m_dica{m_edicao, *this};
 
     CadConsEstado &estado() { return m_edicao.estado; }
     const CadConsEstado &estado() const { return m_edicao.estado; }
@@ -329,6 +336,8 @@ private:
 
     std::array<kvt::TouchButton *, cadcons::kNumTextos + 1> m_campos{};
     std::array<QWidget *, kNumCampos + 1> m_bordas{};
+    // The keys that post a character (their tag), sbtArroba included.
+    std::vector<kvt::TouchButton *> m_teclasCaractere;
     // A close request right after Alt+F4 comes from that key, which must not close the screen.
     QElapsedTimer m_altF4;
 };

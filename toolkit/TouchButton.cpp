@@ -53,7 +53,9 @@ void TouchButton::paintEvent(QPaintEvent *)
         return;
     // A field shows what was typed, so the caption is clipped at the face, never shortened.
     p.setClipRect(rect().adjusted(2, 0, -2, 0));
-    p.setPen(m_fontColor);
+    // On the grey face of a disabled button a light caption would vanish: a dark one stays
+    // readable and tells the state apart from the enabled look.
+    p.setPen(isEnabled() ? m_fontColor : QColor(80, 80, 80));
     p.setFont(font());
     p.drawText(r, Qt::AlignCenter, caption());
 }

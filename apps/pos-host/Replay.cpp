@@ -301,6 +301,12 @@ bool Replay::eventFilter(QObject *watched, QEvent *event)
     if (m_keyLog && (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
         watched == screen())
         m_out << "KEY " << describeKeyEvent(*static_cast<QKeyEvent *>(event)) << Qt::endl;
+    // The screen keeps its hint line in a property of its own; each change is printed.
+    if (event->type() == QEvent::DynamicPropertyChange &&
+        static_cast<QDynamicPropertyChangeEvent *>(event)->propertyName() == "kvtDica") {
+        const QString hint = oneLine(watched->property("kvtDica").toString());
+        m_out << "HINT" << (hint.isEmpty() ? QString() : QLatin1Char(' ') + hint) << Qt::endl;
+    }
     return false;
 }
 
@@ -422,6 +428,12 @@ void Replay::dump()
               << oneLine(w->property("caption").toString()) << Qt::endl;
     }
     m_out << "CURRENT " << form->property("inLblAtiv").toInt() << Qt::endl;
+    m_out << "KEYS disabled";
+    for (const QWidget *w : form->findChildren<QWidget *>()) {
+        if (w->property("kvtTecla").toBool() && !w->isEnabled())
+            m_out << ' ' << w->objectName();
+    }
+    m_out << Qt::endl;
 }
 
 void Replay::screenshot(const QString &fileName)

@@ -1,7 +1,8 @@
 // The consumer list read from the database against the full in-memory copy, side by side, on
 // databases that kvt-db builds with 10,000, 100,000 and 1,000,000 consumers: what the screen does
 // with the list when it opens, checks a telephone, an RG and a CPF, opens the search and takes the
-// first two characters typed and a rare part of a name, and saves.
+// first two characters typed and a rare part of a name, and saves; and the hint line while a
+// telephone and a CPF are typed.
 //   bench_lista [--pg CONNECTION] [--dir DIR] [N ...]
 // SQLite always (files kept in DIR, default /tmp/kvt-bench, and reused); PostgreSQL when a
 // connection is given: on its server a database per size, kvtbench_N, made with a UTF-8
@@ -9,6 +10,8 @@
 // by a part of a name to a fiftieth of the list, not to its few rows) and reused while it holds
 // the size's generated consumers. Run with QT_QPA_PLATFORM=offscreen.
 
+#include "client/CadConsDica.h"
+#include "client/CadConsEdicao.h"
 #include "db/Schema.h"
 #include "host/HostZet.h"
 #include "host/PesquisaDialog.h"
@@ -31,6 +34,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <map>
 #include <vector>
@@ -132,6 +136,58 @@ using Row = std::map<QString, double>;
 
 constexpr qint64 kLargestCopy = 1000000;
 
+// The screen's texts without a window, for the editing model.
+class Textos : public CadConsEdicao::Textos, public CadConsEdicao::Acoes
+{
+public:
+    QString texto(int numero) const override { return m_textos.at(size_t(numero)); }
+    void setTexto(int numero, const QString &texto) override
+    {
+        m_textos.at(size_t(numero)) = texto;
+    }
+    bool verifica(CadConsEdicao::Verificacao, bool) override { return true; }
+    void capturaDigital() override {}
+    void sair() override {}
+    bool confirmarHabilitado() const override { return false; }
+    void confirmar() override {}
+    bool pesquisaHabilitada() const override { return false; }
+    void pesquisaConsumidor() override {}
+    void abreLista(int) override {}
+    bool utilizaImpFis() const override { return false; }
+    void menuFiscal() override {}
+    void mudaCor() override {}
+    void mostraMaiusculas(bool) override {}
+
+private:
+    std::array<QString, cadcons::kNumTextos + 1> m_textos;
+};
+
+// The slowest key of typing the probe's telephone and then its CPF, each key followed by the
+// hint line, as the screen does; the line must name the probe at the end of each.
+double slowestHintKey(const std::shared_ptr<kvt::DataSet> &list, const Probe &probe)
+{
+    Textos textos;
+    CadConsEdicao edicao(textos, textos);
+    edicao.estado.stCdCliente = probe.cliente;
+    edicao.estado.adqPesqConsumidor = list;
+    CadConsDica dica(edicao, textos);
+    double slowest = 0;
+    for (const auto &[campo, texto] : {std::pair{int(cadcons::Telefone), probe.telefone},
+                                       std::pair{int(cadcons::Cpf), probe.cpf}}) {
+        edicao.inLblAtiv = campo;
+        for (const QChar c : texto) {
+            QElapsedTimer timer;
+            timer.start();
+            edicao.FormKeyPress(c);
+            dica.atualiza();
+            slowest = std::max(slowest, double(timer.nsecsElapsed()) / 1e6);
+        }
+        if (dica.linha().isEmpty())
+            out << "no hint for " << texto << Qt::endl;
+    }
+    return slowest;
+}
+
 // Every step the screen takes with its list, on one kind of list.
 Row measure(const QString &connection, ListaConsumidores lista, const Probe &probe, int runs,
             int &saved)
@@ -192,6 +248,11 @@ Row measure(const QString &connection, ListaConsumidores lista, const Probe &pro
             getExisteConsumidor(probe.cliente, probe.cpf, QString(), resultado);
         },
         runs);
+    std::vector<double> keys;
+    for (int i = 0; i < runs; ++i)
+        keys.push_back(slowestHintKey(list, probe));
+    std::sort(keys.begin(), keys.end());
+    row[QStringLiteral("4 hint, slowest key")] = keys[keys.size() / 2];
 
     list->setFiltered(false);
     list->setFilter({});

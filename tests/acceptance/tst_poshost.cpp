@@ -84,6 +84,9 @@ void tst_PosHost::dumpListsEveryFieldAndTheScreenshotIsTheScreen()
     QVERIFY(fields.at(18).startsWith(QLatin1String("FIELD 0 bldNmPais")));
     QVERIFY(fields.at(20).startsWith(QLatin1String("FIELD 0 bldNmBairro")));
     QVERIFY(r.lines.contains(QStringLiteral("CURRENT 1")));
+    // The postal code takes digits only: the letter and sign keys are disabled, the digits not.
+    QCOMPARE(r.lines.filter(QRegularExpression(QStringLiteral("^KEYS disabled sbtQ .*sbtArroba$")))
+                 .size(), 1);
     QVERIFY(r.lines.contains(QStringLiteral("RESULT SAIR")));
 
     const QImage shot(png);

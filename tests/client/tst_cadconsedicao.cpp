@@ -1,5 +1,7 @@
+#include "client/CadConsDica.h"
 #include "client/CadConsEdicao.h"
 #include "toolkit/Exceptions.h"
+#include "toolkit/MemTable.h"
 
 #include <QTest>
 
@@ -20,6 +22,8 @@ private slots:
     void limitesDeTamanho();
     void maiusculas_data();
     void maiusculas();
+    void tecladoEDica_data();
+    void tecladoEDica();
     void paradaMantemCampo();
     void altF4NaoFecha();
 };
@@ -299,6 +303,95 @@ void TstCadConsEdicao::maiusculas()
     QCOMPARE(tela.texto(2), texto);
     QCOMPARE(tela.legendas, legendas);
     QCOMPARE(edicao.boShift, shift);
+}
+
+// clang-format off
+void TstCadConsEdicao::tecladoEDica_data()
+{
+    QTest::addColumn<int>("campo");
+    QTest::addColumn<QString>("editado"); // the code of the consumer being edited
+    QTest::addColumn<QString>("teclas");
+    QTest::addColumn<QString>("recusadas"); // the on-screen characters refused afterwards
+    QTest::addColumn<QString>("dica");
+
+    const QString todas = QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyz\u00E7 ,./\\_@");
+    const QString naoDigitos = todas.mid(10);
+    const QString joao = QStringLiteral("Telefone j\u00E1 cadastrado: JOAO SOUZA");
+    QTest::newRow("digit field refuses letters") << 4 << "" << "" << naoDigitos << "";
+    QTest::newRow("full field refuses every key") << 1 << "" << "type:01001000" << todas << "";
+    QTest::newRow("shortened field takes digits again") << 1 << "" << "type:01001000 BS"
+        << naoDigitos << "";
+    QTest::newRow("name takes every key") << 2 << "" << "type:ana" << "" << "";
+    QTest::newRow("date takes a slash, digits") << 3 << "" << "type:0"
+        << QString(naoDigitos).remove(QLatin1Char('/')) << "";
+    QTest::newRow("date after two digits takes any key") << 3 << "" << "type:01" << "" << "";
+    QTest::newRow("ninth digit of a telephone: no hint") << 7 << "" << "type:119876543"
+        << naoDigitos << "";
+    QTest::newRow("tenth digit names the holder, masked in another column") << 7 << "" << "type:1198765432" << naoDigitos
+        << joao;
+    QTest::newRow("backspace clears the hint") << 7 << "" << "type:1198765432 BS" << naoDigitos
+        << "";
+    QTest::newRow("stored digits found") << 8 << "" << "type:2133334444" << naoDigitos
+        << "Telefone j\u00E1 cadastrado: ANA REIS";
+    QTest::newRow("the edited consumer never hints at himself") << 7 << "000000000000000000001"
+        << "type:1198765432" << naoDigitos << "";
+    QTest::newRow("CPF by its column") << 4 << "" << "type:52998224725" << todas
+        << "CPF j\u00E1 cadastrado: ANA REIS";
+    QTest::newRow("CPF by the code made from it") << 4 << "" << "type:11144477735" << todas
+        << "CPF j\u00E1 cadastrado: JOAO SOUZA";
+    QTest::newRow("wrong check digit: no hint") << 4 << "" << "type:52998224724" << todas << "";
+    QTest::newRow("other field: no hint") << 7 << "" << "type:1198765432 Enter" << naoDigitos
+        << "";
+}
+// clang-format on
+
+void TstCadConsEdicao::tecladoEDica()
+{
+    QFETCH(int, campo);
+    QFETCH(QString, editado);
+    QFETCH(QString, teclas);
+    QFETCH(QString, recusadas);
+    QFETCH(QString, dica);
+
+    auto lista = std::make_shared<kvt::MemTable>(QStringLiteral("adqPesqConsumidor"));
+    QList<kvt::FieldDef> colunas;
+    for (const char *c : {"CDCLIENTE", "CDCONSUMIDOR", "NMCONSUMIDOR", "NRTELECONS", "NRTELE2CONS",
+                          "NRCELULARCONS", "NRCPFRESPCON"})
+        colunas << kvt::stringField(QString::fromLatin1(c), 21);
+    lista->createDataSet(colunas);
+    lista->appendRecord({"0001", "000000000000000000001", "JOAO SOUZA", "", "", "(11)98765432",
+                         ""});
+    lista->appendRecord({"0001", "000000000011144477735", "JOAO SOUZA", "", "", "", ""});
+    lista->appendRecord({"0001", "000000000000000000007", "ANA REIS", "", "2133334444", "",
+                         "52998224725"});
+    // Another client's consumer with the same CPF is not this client's duplicate.
+    lista->appendRecord({"0002", "000000000000000000001", "OUTRO", "", "", "", "11144477735"});
+
+    Tela tela;
+    E edicao(tela, tela);
+    edicao.estado.stCdCliente = QStringLiteral("0001");
+    edicao.estado.stConsumidor = editado;
+    edicao.estado.adqPesqConsumidor = lista;
+    CadConsDica linha(edicao, tela);
+    edicao.inLblAtiv = campo;
+    executa(edicao, teclas);
+
+    const QString todas = QStringLiteral("0123456789abcdefghijklmnopqrstuvwxyz\u00E7 ,./\\_@");
+    QString recusou;
+    for (const QChar c : todas) {
+        if (!edicao.aceita(c))
+            recusou += c;
+    }
+    QCOMPARE(recusou, recusadas);
+    QCOMPARE(linha.atualiza(), dica);
+    // What was refused is what postaTexto drops.
+    for (const QChar c : todas) {
+        const QString antes = tela.texto(edicao.inLblAtiv);
+        const bool aceitou = edicao.aceita(c);
+        edicao.postaTexto(edicao.inLblAtiv, QString(c), false);
+        QCOMPARE(tela.texto(edicao.inLblAtiv) != antes, aceitou);
+        tela.setTexto(edicao.inLblAtiv, antes);
+    }
 }
 
 void TstCadConsEdicao::paradaMantemCampo()
