@@ -9,12 +9,15 @@
 #include "toolkit/Exceptions.h"
 #include "toolkit/TextRules.h"
 
+#include <QPointer>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -22,6 +25,48 @@ namespace {
 constexpr int kWindow = 64;
 // Names holding a trigram from which reading in key order finds a window sooner than the index.
 constexpr int kCommonTrigram = 2000;
+// Statements kept prepared at a time: the screen's reads come in a few texts.
+constexpr std::size_t kPrepared = 16;
+
+// The reads' statements kept prepared, one per text, as the values change and the texts repeat:
+// preparing the list's join anew cost a round trip and its parse at every read. They belong to
+// the connection they were prepared on; another one (the module connected again, or the
+// reader's own) starts afresh, as the server forgot them with the old one.
+class PreparedQueries
+{
+public:
+    QSqlQuery &query(const QSqlDatabase &db, const srv::Bound &statement)
+    {
+        if (m_driver != db.driver()) {
+            m_queries.clear();
+            m_driver = db.driver();
+        }
+        auto found = m_queries.find(statement.sql);
+        if (found == m_queries.end()) {
+            if (m_queries.size() >= kPrepared)
+                m_queries.erase(std::min_element(
+                    m_queries.begin(), m_queries.end(),
+                    [](const auto &a, const auto &b) { return a.second.used < b.second.used; }));
+            QSqlQuery query(db);
+            srv::prepare(query, statement);
+            found = m_queries.emplace(statement.sql, Prepared{std::move(query), 0}).first;
+        }
+        found->second.used = ++m_reads;
+        return found->second.query;
+    }
+
+    void clear() { m_queries.clear(); }
+
+private:
+    struct Prepared
+    {
+        QSqlQuery query;
+        quint64 used;
+    };
+    QPointer<QSqlDriver> m_driver;
+    std::unordered_map<QString, Prepared> m_queries;
+    quint64 m_reads = 0;
+};
 
 // Reads through the data module's connection, or a copy of it once that one is gone.
 class DatabaseReader final : public ListReader
@@ -40,8 +85,8 @@ public:
     {
         return srv::onceMoreAfterReconnect(
             [&] {
-                QSqlQuery query(database());
-                srv::execute(query, statement);
+                QSqlQuery &query = m_prepared.query(database(), statement);
+                srv::run(query, statement);
                 QList<kvt::FieldDef> as = types;
                 if (as.isEmpty())
                     as = fields = resultFields(query.record());
@@ -62,8 +107,8 @@ public:
     {
         return srv::onceMoreAfterReconnect(
             [&] {
-                QSqlQuery query(database());
-                srv::execute(query, statement);
+                QSqlQuery &query = m_prepared.query(database(), statement);
+                srv::run(query, statement);
                 if (!query.next())
                     throw kvt::Exception(query.lastError().text().trimmed());
                 const int result = query.value(0).toInt();
@@ -74,9 +119,18 @@ public:
     }
 
 private:
+    // The statements prepared on a lost connection go once it is gone: a query of a removed
+    // connection drops nothing on the server, one of an open connection drops its statement.
+    bool reconnectAfterFailure() const
+    {
+        const bool again = reconnectLost();
+        m_prepared.clear();
+        return again;
+    }
+
     // Reading through the data module's connection: the module connects again. Through its
     // own: closed, the next read opens it again.
-    bool reconnectAfterFailure() const
+    bool reconnectLost() const
     {
         if (QSqlDatabase::contains(m_shared))
             return m_reconnect && m_reconnect();
@@ -118,6 +172,8 @@ private:
     QString m_shared;
     std::function<bool()> m_reconnect;
     Connection m_own;
+    // After m_own: its queries go before the connection does.
+    mutable PreparedQueries m_prepared;
 };
 
 } // namespace

@@ -18,11 +18,15 @@ bool connectionAnswers(const QSqlDatabase &db)
     return ping.exec(QString::fromLatin1(dialectOf(dbProduct(db)).ping));
 }
 
-void execute(QSqlQuery &query, const Bound &statement)
+void prepare(QSqlQuery &query, const Bound &statement)
 {
     query.setForwardOnly(true);
     if (!query.prepare(statement.sql))
         throw kvt::Exception(query.lastError().text().trimmed());
+}
+
+void run(QSqlQuery &query, const Bound &statement)
+{
     for (const auto &[name, value] : statement.values)
         query.bindValue(QLatin1Char(':') + name, value);
     if (!query.exec())

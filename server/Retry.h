@@ -26,8 +26,11 @@ auto onceMoreAfterReconnect(Body &&body, Reconnect &&reconnect) -> decltype(body
 // Whether an open connection still answers; false for one the server dropped.
 bool connectionAnswers(const QSqlDatabase &db);
 
-// Prepares the statement, binds its values by name and runs it, forward only; raises
+// Prepares `query` with the statement's text, forward only; raises kvt::Exception with the
+// driver's text.
+void prepare(QSqlQuery &query, const Bound &statement);
+// Binds the statement's values by name into a query prepared with its text and runs it; raises
 // kvt::Exception with the driver's text.
-void execute(QSqlQuery &query, const Bound &statement);
+void run(QSqlQuery &query, const Bound &statement);
 
 } // namespace srv

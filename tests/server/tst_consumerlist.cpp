@@ -393,6 +393,10 @@ void TstConsumerList::consumerAddedAfterOpening()
     const QStringList resultado{QStringLiteral("NRTELECONS")};
     QCOMPARE(lists.banco->lookupRows(campos, valores, resultado, 1).size(), 1);
     QVERIFY(lists.memoria->lookupRows(campos, valores, resultado, 1).isEmpty());
+    // The module connecting again under the open list: the statements the list kept prepared
+    // went with the old connection, and the same look-up reads through the new one.
+    rdmInsereConsumidor->connectDatabase();
+    QCOMPARE(lists.banco->lookupRows(campos, valores, resultado, 1).size(), 1);
     lists.banco->setFiltered(true);
     lists.banco->setFiltered(false);
     QCOMPARE(lists.banco->recordCount(), before + 1);
