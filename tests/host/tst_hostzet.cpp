@@ -444,6 +444,9 @@ void tst_HostZet::sessionServer()
         QCOMPARE(singleValue(db, QStringLiteral("SHOW DateStyle")), QStringLiteral("ISO, DMY"));
         QCOMPARE(singleValue(db, QStringLiteral("SHOW client_encoding")), QStringLiteral("UTF8"));
         QCOMPARE(singleValue(db, QStringLiteral("SHOW join_collapse_limit")), QStringLiteral("1"));
+        QCOMPARE(singleValue(db, QStringLiteral("SELECT COUNT(*) FROM pg_settings WHERE name = "
+                                                "'enable_memoize' AND setting <> 'off'")),
+                 QStringLiteral("0"));
         QCOMPARE(singleValue(db, QStringLiteral("SELECT CAST('03/02/2024' AS DATE)")),
                  QStringLiteral("2024-02-03"));
         db.close();
