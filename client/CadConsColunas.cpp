@@ -16,7 +16,8 @@ void copiaColunas(CadConsEdicao::Textos &textos, const kvt::DataSet &origem,
 {
     for (const ColunaCampo &c : colunas)
         origem.fieldByName(QString::fromLatin1(c.coluna));
-    if (origem.recNo() < 0)
+    // Not its position: after a look-up the list would count the rows before it.
+    if (!origem.hasCurrent())
         return;
     for (const ColunaCampo &c : colunas) {
         const QVariant valor = origem.fieldValue(QString::fromLatin1(c.coluna));

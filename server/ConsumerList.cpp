@@ -75,8 +75,7 @@ public:
     DatabaseReader(const QSqlDatabase &source, std::function<bool()> reconnect)
         : m_shared(source.connectionName()), m_reconnect(std::move(reconnect))
     {
-        m_own.name =
-            QStringLiteral("adqTodosCons_%1").arg(reinterpret_cast<quintptr>(this), 0, 16);
+        m_own.name = QStringLiteral("adqTodosCons_%1").arg(reinterpret_cast<quintptr>(this), 0, 16);
         QSqlDatabase::cloneDatabase(source, m_own.name);
     }
 
@@ -338,6 +337,11 @@ QVariant ConsumerList::value(int row, int field) const
         throw kvt::EDatabaseError(
             QStringLiteral("%1: No record %2, field %3").arg(name()).arg(row).arg(field));
     return window.rows.at(index).at(field);
+}
+
+bool ConsumerList::hasCurrent() const
+{
+    return m_current == kCounted || recNo() >= 0;
 }
 
 QVariant ConsumerList::fieldValue(const QString &field) const

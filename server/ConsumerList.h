@@ -25,8 +25,7 @@ public:
     virtual ~ListReader();
     // The rows of a window, each converted to `types` (when empty, to the result's own types,
     // which then also come back in `fields`).
-    virtual QList<QVariantList> rows(const srv::Bound &statement,
-                                     const QList<kvt::FieldDef> &types,
+    virtual QList<QVariantList> rows(const srv::Bound &statement, const QList<kvt::FieldDef> &types,
                                      QList<kvt::FieldDef> &fields) const = 0;
     // The one number a count answers.
     virtual int number(const srv::Bound &statement) const = 0;
@@ -65,6 +64,7 @@ public:
     void setRecNo(int row) override;
     QVariant value(int row, int field) const override;
     QVariant fieldValue(const QString &field) const override;
+    bool hasCurrent() const override;
 
     void setFilter(const kvt::RowFilter &filter) override;
     kvt::RowFilter filter() const override { return m_filter; }

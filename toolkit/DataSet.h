@@ -31,6 +31,9 @@ public:
     virtual int recNo() const = 0; // -1 when there is no current row
     virtual void setRecNo(int row) = 0;
     bool isEmpty() const { return recordCount() == 0; }
+    // Whether there is a current row. Virtual so a data set that knows its current row without
+    // its position answers without counting the rows before it.
+    virtual bool hasCurrent() const { return recNo() >= 0; }
     void first();
     void next();
     bool eof() const;

@@ -263,6 +263,7 @@ void TstConsumerList::currentRowAcrossRefilter()
     const Lists lists = open();
     for (const auto &list : {lists.banco, lists.memoria}) {
         QVERIFY(list->locate({QStringLiteral("NMCONSUMIDOR")}, {QStringLiteral("BRUNO")}));
+        QVERIFY(list->hasCurrent());
         kvt::RowFilter filtro;
         filtro.add(QStringLiteral("CDCLIENTE"), QStringLiteral("1"));
         list->setFilter(filtro);
@@ -274,6 +275,7 @@ void TstConsumerList::currentRowAcrossRefilter()
         filtro.terms.first().value = QStringLiteral("9");
         list->setFilter(filtro);
         QCOMPARE(list->recNo(), -1);
+        QVERIFY(!list->hasCurrent());
         QVERIFY(list->eof());
         QVERIFY_THROWS_EXCEPTION(kvt::EDatabaseError, list->asString(QStringLiteral("CDCLIENTE")));
         list->setFiltered(false);
