@@ -68,6 +68,14 @@ private:
     quint64 m_reads = 0;
 };
 
+// A kept statement is done with its answer however the read ends: read locks of an embedded
+// database must not outlive it.
+struct Finished
+{
+    QSqlQuery &query;
+    ~Finished() { query.finish(); }
+};
+
 // Reads through the data module's connection, or a copy of it once that one is gone.
 class DatabaseReader final : public ListReader
 {
@@ -85,6 +93,7 @@ public:
         return srv::onceMoreAfterReconnect(
             [&] {
                 QSqlQuery &query = m_prepared.query(database(), statement);
+                const Finished finished{query};
                 srv::run(query, statement);
                 QList<kvt::FieldDef> as = types;
                 if (as.isEmpty())
@@ -95,8 +104,6 @@ public:
                     resultRow(query, as, row);
                     out.append(row);
                 }
-                // Read locks of an embedded database must not outlive the answer.
-                query.finish();
                 return out;
             },
             [this] { return reconnectAfterFailure(); });
@@ -107,12 +114,11 @@ public:
         return srv::onceMoreAfterReconnect(
             [&] {
                 QSqlQuery &query = m_prepared.query(database(), statement);
+                const Finished finished{query};
                 srv::run(query, statement);
                 if (!query.next())
                     throw kvt::Exception(query.lastError().text().trimmed());
-                const int result = query.value(0).toInt();
-                query.finish();
-                return result;
+                return query.value(0).toInt();
             },
             [this] { return reconnectAfterFailure(); });
     }
