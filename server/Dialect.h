@@ -7,18 +7,12 @@
 
 namespace srv {
 
-// How a window of the consumer list is asked for.
-enum class WindowForm {
-    LimitOffset, // LIMIT :P_LIMITE OFFSET :P_INICIO
-    OffsetFetch, // ORDER BY ... OFFSET ... FETCH NEXT ..., which needs an order
-};
-
-// How a part of a name is found, case and accents aside.
+// What the name search binds for the typed text, case and accents aside.
 enum class NameSearch {
     GlobClasses,  // a class of every variant per letter, narrowed first by the trigram table
     RegexClasses, // the same classes as a regular expression, which pg_trgm answers
-    FoldedInstr,  // the name folded in SQL holds the folded text: no pattern, no long value
-    CollatedLike, // LIKE under an accent- and case-blind collation
+    FoldedInstr,  // the folded text itself: no pattern, no long value
+    CollatedLike, // the folded text between LIKE's wildcards, its own ones escaped with !
 };
 
 // Everything that differs between the products the module runs on; one row each.
@@ -28,9 +22,14 @@ struct Dialect
     const char *name;    // as `kvt-db --statements` and db/schema/<name>*.sql call it
     const char *minimum; // the oldest release every text here runs on
     const char *longText; // %1: a long-text column read as a character string
-    WindowForm window;
+    // A window of the consumer list, after its order: :P_INICIO rows skipped, :P_LIMITE read.
+    const char *window;
+    bool windowNeedsOrder; // the window clause is refused without an ORDER BY
     const char *substring; // the function taking the first characters of a text
     NameSearch nameSearch;
+    // The condition of a name search: %1 the name, %2 the bound value; for FoldedInstr %3 the
+    // letters that fold to another and %4 what they become.
+    const char *nameCondition;
     const char *ping;      // the cheapest statement the server must answer
     const char *beginSave; // empty: the driver's own transaction
     // db/schema/<name>-search.sql, and whether its statements hold semicolons of their own (so

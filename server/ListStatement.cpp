@@ -206,15 +206,14 @@ Values ListStatement::bindings(const ListWhere &where) const
 Bound ListStatement::window(const QString &columns, const ListWhere &where, int offset,
                             int limit, bool ordered) const
 {
-    const bool fetch = m_dialect->window == WindowForm::OffsetFetch;
     QString sql = QStringLiteral("SELECT ") + columns + QString::fromLatin1(kTodosConsFrom) +
                   QString::fromLatin1(kTodosConsWhere) + where.text;
     // A look-up needs no order, and asking for one would lead the planner past the index that
     // answers it.
-    if (ordered || fetch)
+    if (ordered || m_dialect->windowNeedsOrder)
         sql += QString::fromLatin1(kListaOrdem).arg(m_expressions.at(m_cliente),
                                                      m_expressions.at(m_consumidor));
-    sql += QString::fromLatin1(fetch ? kListaJanelaFetch : kListaJanela);
+    sql += QString::fromLatin1(m_dialect->window);
     Values values = bindings(where);
     values.append({QStringLiteral("P_INICIO"), offset});
     values.append({QStringLiteral("P_LIMITE"), limit});
@@ -270,6 +269,7 @@ void ListStatement::addSearch(ListWhere &where, const QString &text,
         return;
     }
     const QString name = m_expressions.at(int(m_names.indexOf(QStringLiteral("NMCONSUMIDOR"))));
+    QString value;
     switch (m_dialect->nameSearch) {
     case NameSearch::GlobClasses: {
         // A rare trigram is found in the index; a common one, reading in key order.
@@ -278,22 +278,25 @@ void ListStatement::addSearch(ListWhere &where, const QString &text,
             where.add(QString::fromLatin1(kNomeTrigrama)
                           .arg(name.section(QLatin1Char('.'), 0, 0), where.bind(trigrams)));
         }
-        where.add(name + QStringLiteral(" GLOB ") +
-                  where.bind(patternOf(folded, PatternKind::Glob)));
+        value = patternOf(folded, PatternKind::Glob);
         break;
     }
     case NameSearch::RegexClasses:
-        where.add(name + QStringLiteral(" ~ ") + where.bind(patternOf(folded, PatternKind::Regex)));
+        value = patternOf(folded, PatternKind::Regex);
         break;
-    case NameSearch::FoldedInstr: {
-        const auto &[from, to] = foldTranslation();
-        where.add(QString::fromLatin1(kNomeDobrado).arg(name, from, to, where.bind(folded)));
+    case NameSearch::FoldedInstr:
+        value = folded;
         break;
-    }
     case NameSearch::CollatedLike:
-        where.add(QString::fromLatin1(kNomeColacao).arg(name, where.bind(likeContaining(folded))));
+        value = likeContaining(folded);
         break;
     }
+    QString condition = QString::fromLatin1(m_dialect->nameCondition).arg(name, where.bind(value));
+    if (m_dialect->nameSearch == NameSearch::FoldedInstr) {
+        const auto &[from, to] = foldTranslation();
+        condition = condition.arg(from, to);
+    }
+    where.add(condition);
 }
 
 } // namespace srv

@@ -219,15 +219,8 @@ inline constexpr char kTodosConsWhere[] =
     "OR :P_CDCONSUMIDOR = 'T') AND (CO.CDCLIENTE = :P_CDCLIENTE OR :P_CDCLIENTE = 'T')";
 
 // The consumer list read on demand: its own statement with conditions added, ordered by the
-// consumer's key and read a window at a time.
+// consumer's key and read a window at a time in the dialect's window clause.
 inline constexpr char kListaOrdem[] = " ORDER BY %1, %2";
-inline constexpr char kListaJanela[] = " LIMIT :P_LIMITE OFFSET :P_INICIO";
-inline constexpr char kListaJanelaFetch[] = " OFFSET :P_INICIO ROWS FETCH NEXT :P_LIMITE ROWS ONLY";
-// Oracle's case- and accent-blind name: the name in lower case with every accented letter
-// turned into its plain one (%1 the name, %2 and %3 the letters and what they become).
-inline constexpr char kNomeDobrado[] = "INSTR(TRANSLATE(LOWER(%1), '%2', '%3'), %4) > 0";
-// SQL Server's: LIKE under a collation blind to both; ! takes a wildcard literally.
-inline constexpr char kNomeColacao[] = "%1 COLLATE Latin1_General_CI_AI LIKE %2 ESCAPE '!'";
 inline constexpr char kListaContagem[] = "SELECT COUNT(*)";
 // SQLite's trigram index of the names (db/schema/sqlite-search.sql), where the site made it:
 // whether it is there, how many names hold a trigram (up to a bound), and the condition.
