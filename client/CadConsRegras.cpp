@@ -245,7 +245,6 @@ ConsumidorArgs CadConsRegras::argumentosConsumidor() const
 {
     const CadConsEstado &e = m_estado;
     ConsumidorArgs a;
-    a.P_CDFILIAL = e.stCdFilial;
     // An update writes the row of the consumer shown, whichever client the screen serves.
     a.P_CDCLIENTE = EmptyString(e.stConsumidor) ? e.stCdCliente : e.clienteDoConsumidor();
     a.P_CDCONSUMIDOR = e.stConsumidor;

@@ -31,26 +31,16 @@ void storeConsumer(QVariant &oleRetorno, const QString &code)
 class ScreenSession
 {
 public:
-    ScreenSession() : m_dados(std::make_unique<TrdmInsereConsumidor>())
-    {
-        // Should the form fail to build, the data module's own end clears its name.
-        rdmInsereConsumidor = m_dados.get();
-        m_form = std::make_unique<TfrmCadCons>();
-    }
-    ~ScreenSession()
-    {
-        m_form.reset();
-        m_dados.reset();
-        rdmInsereConsumidor = nullptr;
-    }
+    // Should the form fail to build, the data module's scope still ends.
+    ScreenSession() : m_form(std::make_unique<TfrmCadCons>()) {}
     ScreenSession(const ScreenSession &) = delete;
     ScreenSession &operator=(const ScreenSession &) = delete;
 
     TfrmCadCons &form() { return *m_form; }
 
 private:
-    std::unique_ptr<TrdmInsereConsumidor> m_dados;
-    std::unique_ptr<TfrmCadCons> m_form;
+    const DataModuleScope m_dados;
+    const std::unique_ptr<TfrmCadCons> m_form;
 };
 
 // arParams is the call's own copy: the host's array is never changed.

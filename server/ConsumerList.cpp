@@ -3,6 +3,7 @@
 #include "server/ResultPacket.h"
 #include "server/Retry.h"
 #include "server/SrvStatements.h"
+#include "server/Statement.h"
 
 #include "host/HostZet.h"
 
@@ -32,48 +33,39 @@ constexpr std::size_t kPrepared = 16;
 // preparing the list's join anew cost a round trip and its parse at every read. They belong to
 // the connection they were prepared on; another one (the module connected again, or the
 // reader's own) starts afresh, as the server forgot them with the old one.
-class PreparedQueries
+class PreparedStatements
 {
 public:
-    QSqlQuery &query(const QSqlDatabase &db, const srv::Bound &statement)
+    srv::Statement &statement(const QSqlDatabase &db, const QString &sql)
     {
         if (m_driver != db.driver()) {
-            m_queries.clear();
+            m_statements.clear();
             m_driver = db.driver();
         }
-        auto found = m_queries.find(statement.sql);
-        if (found == m_queries.end()) {
-            if (m_queries.size() >= kPrepared)
-                m_queries.erase(std::min_element(
-                    m_queries.begin(), m_queries.end(),
+        auto found = m_statements.find(sql);
+        if (found == m_statements.end()) {
+            if (m_statements.size() >= kPrepared)
+                m_statements.erase(std::min_element(
+                    m_statements.begin(), m_statements.end(),
                     [](const auto &a, const auto &b) { return a.second.used < b.second.used; }));
-            QSqlQuery query(db);
-            srv::prepare(query, statement);
-            found = m_queries.emplace(statement.sql, Prepared{std::move(query), 0}).first;
+            found = m_statements.try_emplace(sql, db, sql).first;
         }
         found->second.used = ++m_reads;
-        return found->second.query;
+        return found->second.statement;
     }
 
-    void clear() { m_queries.clear(); }
+    void clear() { m_statements.clear(); }
 
 private:
     struct Prepared
     {
-        QSqlQuery query;
-        quint64 used;
+        Prepared(const QSqlDatabase &db, const QString &sql) : statement(db, sql) {}
+        srv::Statement statement;
+        quint64 used = 0;
     };
     QPointer<QSqlDriver> m_driver;
-    std::unordered_map<QString, Prepared> m_queries;
+    std::unordered_map<QString, Prepared> m_statements;
     quint64 m_reads = 0;
-};
-
-// A kept statement is done with its answer however the read ends: read locks of an embedded
-// database must not outlive it.
-struct Finished
-{
-    QSqlQuery &query;
-    ~Finished() { query.finish(); }
 };
 
 // Reads through the data module's connection, or a copy of it once that one is gone.
@@ -92,19 +84,18 @@ public:
     {
         return srv::onceMoreAfterReconnect(
             [&] {
-                QSqlQuery &query = m_prepared.query(database(), statement);
-                const Finished finished{query};
-                srv::run(query, statement);
-                QList<kvt::FieldDef> as = types;
-                if (as.isEmpty())
-                    as = fields = resultFields(query.record());
-                QList<QVariantList> out;
-                QVariantList row;
-                while (query.next()) {
-                    resultRow(query, as, row);
-                    out.append(row);
-                }
-                return out;
+                return srv::run(prepared(statement), statement.values, [&](QSqlQuery &query) {
+                    QList<kvt::FieldDef> as = types;
+                    if (as.isEmpty())
+                        as = fields = resultFields(query.record());
+                    QList<QVariantList> out;
+                    QVariantList row;
+                    while (query.next()) {
+                        resultRow(query, as, row);
+                        out.append(row);
+                    }
+                    return out;
+                });
             },
             [this] { return reconnectAfterFailure(); });
     }
@@ -113,17 +104,21 @@ public:
     {
         return srv::onceMoreAfterReconnect(
             [&] {
-                QSqlQuery &query = m_prepared.query(database(), statement);
-                const Finished finished{query};
-                srv::run(query, statement);
-                if (!query.next())
-                    throw kvt::Exception(query.lastError().text().trimmed());
-                return query.value(0).toInt();
+                return srv::run(prepared(statement), statement.values, [](QSqlQuery &query) {
+                    if (!query.next())
+                        throw kvt::Exception(query.lastError().text().trimmed());
+                    return query.value(0).toInt();
+                });
             },
             [this] { return reconnectAfterFailure(); });
     }
 
 private:
+    srv::Statement &prepared(const srv::Bound &statement) const
+    {
+        return m_prepared.statement(database(), statement.sql);
+    }
+
     // The statements prepared on a lost connection go once it is gone: a query of a removed
     // connection drops nothing on the server, one of an open connection drops its statement.
     bool reconnectAfterFailure() const
@@ -178,7 +173,7 @@ private:
     std::function<bool()> m_reconnect;
     Connection m_own;
     // After m_own: its queries go before the connection does.
-    mutable PreparedQueries m_prepared;
+    mutable PreparedStatements m_prepared;
 };
 
 } // namespace

@@ -2,10 +2,7 @@
 
 #include "server/Dialect.h"
 
-#include "toolkit/Exceptions.h"
-
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
 
 namespace srv {
@@ -16,21 +13,6 @@ bool connectionAnswers(const QSqlDatabase &db)
         return false;
     QSqlQuery ping(db);
     return ping.exec(QString::fromLatin1(dialectOf(dbProduct(db)).ping));
-}
-
-void prepare(QSqlQuery &query, const Bound &statement)
-{
-    query.setForwardOnly(true);
-    if (!query.prepare(statement.sql))
-        throw kvt::Exception(query.lastError().text().trimmed());
-}
-
-void run(QSqlQuery &query, const Bound &statement)
-{
-    for (const auto &[name, value] : statement.values)
-        query.bindValue(QLatin1Char(':') + name, value);
-    if (!query.exec())
-        throw kvt::Exception(query.lastError().text().trimmed());
 }
 
 } // namespace srv

@@ -1,11 +1,8 @@
 #pragma once
 
-#include "server/ListStatement.h"
-
 #include <exception>
 
 class QSqlDatabase;
-class QSqlQuery;
 
 namespace srv {
 
@@ -25,12 +22,5 @@ auto onceMoreAfterReconnect(Body &&body, Reconnect &&reconnect) -> decltype(body
 
 // Whether an open connection still answers; false for one the server dropped.
 bool connectionAnswers(const QSqlDatabase &db);
-
-// Prepares `query` with the statement's text, forward only; raises kvt::Exception with the
-// driver's text.
-void prepare(QSqlQuery &query, const Bound &statement);
-// Binds the statement's values by name into a query prepared with its text and runs it; raises
-// kvt::Exception with the driver's text.
-void run(QSqlQuery &query, const Bound &statement);
 
 } // namespace srv

@@ -6,6 +6,7 @@
 #include "server/ResultPacket.h"
 #include "server/Retry.h"
 #include "server/SrvStatements.h"
+#include "server/Statement.h"
 #include "server/TrdmInsereConsumidorPrivate.h"
 
 #include "host/DbProduct.h"
@@ -39,7 +40,9 @@ QString messageOf(const std::exception &error)
     return QString::fromUtf8(error.what());
 }
 
-TrdmInsereConsumidor::Private::Statements &statements()
+using Statements = TrdmInsereConsumidor::Private::Statements;
+
+Statements &statements()
 {
     if (!rdmInsereConsumidor)
         throw kvt::Exception(QStringLiteral("O módulo de dados não foi criado."));
@@ -73,30 +76,15 @@ template <typename Body> QVariant addressFrame(Body &&body)
     return resultado;
 }
 
-using Bindings = std::initializer_list<std::pair<const char *, QString>>;
-
-void run(Statement &statement, Bindings bindings)
+QVariant packetOf(srv::Statement &statement, const srv::Values &values)
 {
-    statement.close();
-    statement.prepare();
-    for (const auto &[name, value] : bindings)
-        statement.bind(QString::fromLatin1(name), value);
-    statement.exec();
+    return srv::run(statement, values,
+                    [](QSqlQuery &query) { return kvt::DataPacket::write(resultPacket(query)); });
 }
 
-QVariant packetOf(Statement &statement, Bindings bindings)
+bool hasRow(srv::Statement &statement, const srv::Values &values)
 {
-    run(statement, bindings);
-    return kvt::DataPacket::write(resultPacket(statement.query()));
-}
-
-bool hasRow(Statement &statement, Bindings bindings)
-{
-    run(statement, bindings);
-    const bool found = statement.query().next();
-    // Read locks of an embedded database must not outlive the answer.
-    statement.close();
-    return found;
+    return srv::run(statement, values, [](QSqlQuery &query) { return query.next(); });
 }
 
 // The screen's "dd/MM/yyyy"; an empty date (also a bare mask) is NULL.
@@ -167,20 +155,115 @@ private:
     bool m_open = false;
 };
 
+// What one save works out from its arguments before it writes.
+struct Save
+{
+    explicit Save(const ConsumidorArgs &a)
+        : args(a), novo(EmptyString(a.P_CDCONSUMIDOR)),
+          origem(EmptyString(a.P_NRCPFRESPCONS) ? SoNumerosStr(a.P_NRTELECONS) : a.P_NRCPFRESPCONS),
+          codigo(novo ? AjustaKvt(origem, kLarguraConsumidor) : a.P_CDCONSUMIDOR)
+    {
+    }
+
+    // An edit without a capture on the screen keeps the stored prints.
+    bool digitais() const { return novo || args.digitalCapturada; }
+    // The stored consumer a new one would repeat.
+    srv::Values duplicata() const
+    {
+        return {{"P_CDCLIENTE", args.P_CDCLIENTE},
+                {"P_CDCONSUMIDOR", AjustaKvt(args.P_NRCPFRESPCONS, kLarguraConsumidor)},
+                {"P_NRTELECONS", args.P_NRTELECONS}};
+    }
+
+    const ConsumidorArgs &args;
+    const bool novo;
+    // A new consumer's CDIDCONSUMID: his CPF, or his telephone's digits without one.
+    const QString origem;
+    // The CDCONSUMIDOR written.
+    const QString codigo;
+};
+
+// IDATUCONSUMI of the row written: "I" for a new consumer or one stored so, "A" otherwise.
+QString marcador(Statements &st, const ConsumidorArgs &a)
+{
+    return srv::run(
+        st.adqPesqIdAtu, {{"P_CDCLIENTE", a.P_CDCLIENTE}, {"P_CDCONSUMIDOR", a.P_CDCONSUMIDOR}},
+        [](QSqlQuery &query) {
+            const bool incluido = !query.next() || query.value(0).toString() == QLatin1String("I");
+            return incluido ? QStringLiteral("I") : QStringLiteral("A");
+        });
+}
+
+// The insert's or the update's values, as kConsumidorColumns says; a birth date that is no date
+// raises.
+srv::Values valores(const Save &save, const QString &marcador)
+{
+    srv::Values values;
+    for (const ConsumidorColumn &column : kConsumidorColumns) {
+        const QString &texto = save.args.*column.argument;
+        QVariant value = texto;
+        switch (column.gravacao) {
+        case Gravacao::Texto:
+            break;
+        case Gravacao::Digitos:
+            value = SoNumerosStr(texto);
+            break;
+        case Gravacao::Data:
+            value = birthDate(texto);
+            break;
+        case Gravacao::Codigo:
+            value = save.codigo;
+            break;
+        case Gravacao::Digital:
+            if (!save.digitais())
+                continue;
+            break;
+        case Gravacao::TipoVenda:
+            value = tipoVenda(texto);
+            break;
+        }
+        values.append({QStringLiteral("P_") + QLatin1String(column.column), value});
+    }
+    values.append({QStringLiteral("P_IDATUCONSUMI"), marcador});
+    if (save.novo)
+        values.append({QStringLiteral("P_CDIDCONSUMID"), save.origem});
+    return values;
+}
+
+// The save's writes inside its transaction: nothing for a new consumer stored already, the
+// insert or the update otherwise. `inserindo` tells whether the insert was sent.
+void grava(Statements &st, const Save &save, bool &inserindo)
+{
+    const QString atualizacao = marcador(st, save.args);
+    if (save.novo && hasRow(st.adqPesqCons, save.duplicata()))
+        return;
+    // Read only for the row written: a duplicate is no failure whatever its date says.
+    const srv::Values values = valores(save, atualizacao);
+    srv::Statement &command = save.novo         ? st.acmInsCons
+                              : save.digitais() ? st.acmUpdCons
+                                                : st.acmUpdConsSemDigital;
+    inserindo = save.novo;
+    const int escritas =
+        srv::run(command, values, [](QSqlQuery &query) { return query.numRowsAffected(); });
+    // An update that met no row wrote nothing: never a success.
+    if (!save.novo && escritas == 0)
+        throw kvt::Exception(
+            consumidorNaoEncontrado(save.args.P_CDCLIENTE, save.args.P_CDCONSUMIDOR));
+}
+
 // Another terminal stored the same new consumer between the look-up and the insert, and the
 // insert broke on the key. Which error code says so differs per product and driver, so the
 // table itself is asked again, outside the failed transaction: the consumer found under the
 // duplicate rule is a success, one found only under its code is a clear refusal, and nothing
 // found leaves the insert's own error.
-QVariant depoisDaInsercaoRecusada(TrdmInsereConsumidor::Private::Statements &st,
-                                  const Bindings &duplicata, const QString &cliente,
-                                  const QString &codigo, const QString &erro)
+QVariant depoisDaInsercaoRecusada(Statements &st, const Save &save, const QString &erro)
 {
     try {
-        if (hasRow(st.adqPesqCons, duplicata))
+        if (hasRow(st.adqPesqCons, save.duplicata()))
             return QVariant();
-        if (hasRow(st.adqPesqIdAtu, {{"P_CDCLIENTE", cliente}, {"P_CDCONSUMIDOR", codigo}}))
-            return consumidorJaCadastrado(codigo);
+        if (hasRow(st.adqPesqIdAtu,
+                   {{"P_CDCLIENTE", save.args.P_CDCLIENTE}, {"P_CDCONSUMIDOR", save.codigo}}))
+            return consumidorJaCadastrado(save.codigo);
     } catch (const std::exception &) {
         // The connection is gone too: the insert's error says more.
     }
@@ -213,38 +296,6 @@ bool reconnectIfLost(TrdmInsereConsumidor *module)
     return true;
 }
 
-Statement::Statement(const QSqlDatabase &db, QString text) : m_query(db), m_text(std::move(text))
-{
-    m_query.setForwardOnly(true);
-}
-
-void Statement::close()
-{
-    m_query.finish();
-}
-
-void Statement::prepare()
-{
-    if (m_prepared)
-        return;
-    if (!m_query.prepare(m_text))
-        throw kvt::Exception(sqlError(m_query.lastError()));
-    m_prepared = true;
-}
-
-void Statement::bind(const QString &name, const QVariant &value)
-{
-    m_query.bindValue(QLatin1Char(':') + name, value);
-}
-
-void Statement::exec()
-{
-    if (!m_query.exec()) {
-        m_prepared = false;
-        throw kvt::Exception(sqlError(m_query.lastError()));
-    }
-}
-
 TrdmInsereConsumidor::Private::Statements::Statements(const QSqlDatabase &db)
     : adqPesqCons(db, QString::fromLatin1(srv::kPesqCons)),
       adqConsPorTel(db, QString::fromLatin1(srv::kConsPorTel)),
@@ -268,7 +319,7 @@ TrdmInsereConsumidor::Private::Statements::Statements(const QSqlDatabase &db)
 {
 }
 
-TrdmInsereConsumidor::Private::Statements &TrdmInsereConsumidor::Private::open()
+Statements &TrdmInsereConsumidor::Private::open()
 {
     if (!statements || !database().isOpen())
         throw kvt::Exception(QStringLiteral("O módulo de dados não está conectado."));
@@ -324,6 +375,18 @@ bool TrdmInsereConsumidor::connected() const
 QString TrdmInsereConsumidor::connectionName() const
 {
     return m_d->connectionName;
+}
+
+DataModuleScope::DataModuleScope()
+    : m_previous(rdmInsereConsumidor), m_module(std::make_unique<TrdmInsereConsumidor>())
+{
+    rdmInsereConsumidor = m_module.get();
+}
+
+DataModuleScope::~DataModuleScope()
+{
+    m_module.reset();
+    rdmInsereConsumidor = m_previous;
 }
 
 QString AjustaKvt(const QString &stString, int inTamStr)
@@ -408,16 +471,13 @@ namespace {
 int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
 {
     resultado = QVariant();
-    QString stError;
-
-    TrdmInsereConsumidor::Private::Statements *st = nullptr;
+    Statements *st = nullptr;
     try {
         st = &statements();
     } catch (const std::exception &error) {
         resultado = messageOf(error);
         return 0;
     }
-
     QSqlDatabase db = rdmInsereConsumidor->d().database();
     SaveTransaction transaction(db);
     if (!transaction.error().isEmpty()) {
@@ -425,97 +485,41 @@ int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
         return 0;
     }
 
-    const bool novo = EmptyString(a.P_CDCONSUMIDOR);
-    const Bindings duplicata = {
-        {"P_CDCLIENTE", a.P_CDCLIENTE},
-        {"P_CDCONSUMIDOR", AjustaKvt(a.P_NRCPFRESPCONS, kLarguraConsumidor)},
-        {"P_NRTELECONS", a.P_NRTELECONS}};
-    const QString stCdConsumidor =
-        EmptyString(a.P_NRCPFRESPCONS) ? SoNumerosStr(a.P_NRTELECONS) : a.P_NRCPFRESPCONS;
+    const Save save(a);
     bool inserindo = false;
+    QString erro;
     try {
-        run(st->adqPesqIdAtu,
-            {{"P_CDCLIENTE", a.P_CDCLIENTE}, {"P_CDCONSUMIDOR", a.P_CDCONSUMIDOR}});
-        QString stIdatuconsumi = QStringLiteral("A");
-        if (!st->adqPesqIdAtu.query().next() ||
-            st->adqPesqIdAtu.query().value(0).toString() == QLatin1String("I"))
-            stIdatuconsumi = QStringLiteral("I");
-        st->adqPesqIdAtu.close();
-
-        const bool duplicado = novo && hasRow(st->adqPesqCons, duplicata);
-        if (!duplicado) {
-            // An edit without a capture on the screen keeps the stored prints.
-            const bool digitais = novo || a.digitalCapturada;
-            Statement &command =
-                novo ? st->acmInsCons : (digitais ? st->acmUpdCons : st->acmUpdConsSemDigital);
-            command.close();
-            command.prepare();
-            const std::pair<const char *, QString> columns[] = {
-                {"P_CDCLIENTE", a.P_CDCLIENTE},
-                {"P_NMCONSUMIDOR", a.P_NMCONSUMIDOR},
-                {"P_NRCPFRESPCON", a.P_NRCPFRESPCONS},
-                {"P_NRRGCONSUMID", a.P_NRRGCONSUMID},
-                {"P_DSEMAILCONS", a.P_DSEMAILCONS},
-                {"P_NRTELECONS", SoNumerosStr(a.P_NRTELECONS)},
-                {"P_NRTELE2CONS", SoNumerosStr(a.P_NRTELE2CONS)},
-                {"P_NRCELULARCONS", SoNumerosStr(a.P_NRCELULARCONS)},
-                {"P_DSENDECONS", a.P_DSENDECONS},
-                {"P_NRENDECONS", a.P_NRENDECONS},
-                {"P_DSCOMPLENDECONS", a.P_DSCOMPLENDECONS},
-                {"P_NRCEPCONS", a.P_NRCEPCONS},
-                {"P_CDPAIS", a.P_CDPAIS},
-                {"P_SGESTADO", a.P_SGESTADO},
-                {"P_CDMUNICIPIO", a.P_CDMUNICIPIO},
-                {"P_CDBAIRRO", a.P_CDBAIRRO},
-                {"P_DSREFERENDECONS", a.P_DSREFERCONS},
-                {"P_CDCCUSCLIE", a.P_CDCCUSCLIE},
-                {"P_CDTIPOCONS", a.P_CDTIPOCONS},
-                {"P_IDATUCONSUMI", stIdatuconsumi},
-                {"P_IDTPVENDACONS", tipoVenda(a.P_IDTPVENDACONS)},
-            };
-            for (const auto &[name, value] : columns)
-                command.bind(QString::fromLatin1(name), value);
-            if (digitais) {
-                command.bind(QStringLiteral("P_DIGICONSUMIDOR"), a.P_DIGITAL);
-                command.bind(QStringLiteral("P_DIGICONSUMIDOR2"), a.P_DIGITAL2);
-            }
-            // Read only for the row written: a duplicate is no failure whatever its date says.
-            command.bind(QStringLiteral("P_DTNASCCONS"), birthDate(a.P_DTNASCCONS));
-            if (novo) {
-                command.bind(QStringLiteral("P_CDCONSUMIDOR"),
-                             AjustaKvt(stCdConsumidor, kLarguraConsumidor));
-                command.bind(QStringLiteral("P_CDIDCONSUMID"), stCdConsumidor);
-            } else {
-                command.bind(QStringLiteral("P_CDCONSUMIDOR"), a.P_CDCONSUMIDOR);
-            }
-            inserindo = novo;
-            command.exec();
-            // An update that met no row wrote nothing: never a success.
-            if (!novo && command.query().numRowsAffected() == 0)
-                throw kvt::Exception(consumidorNaoEncontrado(a.P_CDCLIENTE, a.P_CDCONSUMIDOR));
-        }
+        grava(*st, save, inserindo);
     } catch (const std::exception &error) {
-        stError = messageOf(error);
-        resultado = stError;
+        erro = messageOf(error);
     }
-
-    if (!stError.isEmpty()) {
-        if (const QString erro = transaction.rollback(); !erro.isEmpty()) {
-            resultado = QStringLiteral("%1\n%2").arg(stError, erro);
+    if (erro.isEmpty()) {
+        if (const QString falha = transaction.commit(); !falha.isEmpty()) {
+            resultado = falha;
             return 1;
         }
-        if (inserindo)
-            resultado =
-                depoisDaInsercaoRecusada(*st, duplicata, a.P_CDCLIENTE,
-                                         AjustaKvt(stCdConsumidor, kLarguraConsumidor), stError);
-    } else if (const QString erro = transaction.commit(); !erro.isEmpty()) {
-        resultado = erro;
+        return 0;
+    }
+    if (const QString falha = transaction.rollback(); !falha.isEmpty()) {
+        resultado = QStringLiteral("%1\n%2").arg(erro, falha);
         return 1;
     }
+    resultado = inserindo ? depoisDaInsercaoRecusada(*st, save, erro) : QVariant(erro);
     return 0;
 }
 
 } // namespace
+
+bool ConsumidorArgs::set(QStringView column, const QString &text)
+{
+    for (const ConsumidorColumn &c : kConsumidorColumns) {
+        if (column == QLatin1String(c.column)) {
+            this->*c.argument = text;
+            return true;
+        }
+    }
+    return false;
+}
 
 int setInsereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
 {
@@ -588,25 +592,20 @@ void setListaConsumidores(ListaConsumidores lista)
 
 namespace {
 
-std::shared_ptr<kvt::DataSet> copiaTodosCons(Statement &statement,
+std::shared_ptr<kvt::DataSet> copiaTodosCons(srv::Statement &statement,
                                              const ConsumerList::Parameters &parameters)
 {
-    statement.close();
-    statement.prepare();
-    for (const auto &[name, value] : parameters)
-        statement.bind(name, value);
-    statement.exec();
-    QSqlQuery &query = statement.query();
-    const QList<kvt::FieldDef> fields = consumerListFields(resultFields(query.record()));
-    auto list = std::make_shared<kvt::MemTable>(QStringLiteral("adqTodosCons"), fields);
-    list->createDataSet();
-    QVariantList row;
-    while (query.next()) {
-        resultRow(query, fields, row);
-        list->appendRecord(row);
-    }
-    statement.close();
-    return list;
+    return srv::run(statement, parameters, [](QSqlQuery &query) {
+        const QList<kvt::FieldDef> fields = consumerListFields(resultFields(query.record()));
+        auto list = std::make_shared<kvt::MemTable>(QStringLiteral("adqTodosCons"), fields);
+        list->createDataSet();
+        QVariantList row;
+        while (query.next()) {
+            resultRow(query, fields, row);
+            list->appendRecord(row);
+        }
+        return list;
+    });
 }
 
 } // namespace
@@ -619,7 +618,7 @@ std::shared_ptr<kvt::DataSet> GetTodosCons(const QString &P_CDFILIAL, const QStr
     auto &d = rdmInsereConsumidor->d();
     d.todosCons.reset();
     try {
-        Statement &statement = statements().adqTodosCons;
+        srv::Statement &statement = statements().adqTodosCons;
         const ConsumerList::Parameters parameters = {
             {QStringLiteral("P_CDFILIAL"), P_CDFILIAL},
             {QStringLiteral("P_CDCONSUMIDOR"), P_CDCONSUMIDOR},

@@ -202,9 +202,8 @@ Row measure(const QString &connection, ListaConsumidores lista, const Probe &pro
     Row row;
     setConnectionString(connection);
     setListaConsumidores(lista);
-    TrdmInsereConsumidor rdm;
-    rdmInsereConsumidor = &rdm;
-    rdm.connectDatabase();
+    const DataModuleScope dados;
+    dados.module().connectDatabase();
 
     std::shared_ptr<kvt::DataSet> list;
     const long before = kvt::process::residentKb();
@@ -305,7 +304,6 @@ Row measure(const QString &connection, ListaConsumidores lista, const Probe &pro
     row[QStringLiteral("9 save")] = medianMs(
         [&] {
             ConsumidorArgs a;
-            a.P_CDFILIAL = QStringLiteral("0001");
             a.P_CDCLIENTE = probe.cliente;
             a.P_NMCONSUMIDOR = QStringLiteral("Bench %1").arg(saved);
             a.P_NRTELECONS = QStringLiteral("(11)7%1").arg(saved++, 8, 10, QLatin1Char('0'));
@@ -318,7 +316,6 @@ Row measure(const QString &connection, ListaConsumidores lista, const Probe &pro
         stored != runs)
         QTextStream(stderr) << "save: " << stored << " of " << runs << " consumers stored\n";
     list.reset();
-    rdmInsereConsumidor = nullptr;
     return row;
 }
 

@@ -14,7 +14,6 @@ inline ConsumidorArgs consumidorDeCarga(int n)
     const QString nove = QStringLiteral("%1").arg(100000000 + n, 9, 10, QLatin1Char('0'));
     const QString numero = QString::number(n);
     ConsumidorArgs a;
-    a.P_CDFILIAL = QStringLiteral("0001");
     a.P_CDCLIENTE = QStringLiteral("1");
     a.P_NMCONSUMIDOR = QStringLiteral("CARGA ") + numero;
     a.P_DTNASCCONS = QDate(1950, 1, 1).addDays(n % 20000).toString(QStringLiteral("dd/MM/yyyy"));

@@ -50,7 +50,7 @@ bool jaCadastrado(const ConsumidorArgs &a)
         return true;
     }
     const std::shared_ptr<kvt::DataSet> lista =
-        GetTodosCons(a.P_CDFILIAL, QStringLiteral("T"), QStringLiteral("T"));
+        GetTodosCons(QStringLiteral("0001"), QStringLiteral("T"), QStringLiteral("T"));
     if (!lista)
         throw kvt::Exception(QStringLiteral("no consumer list"));
     kvt::RowFilter filtro;
@@ -166,10 +166,9 @@ int main(int argc, char **argv)
         return 2;
     }
     setConnectionString(args.at(modoTerminal ? 1 : 0));
-    TrdmInsereConsumidor rdm;
-    rdmInsereConsumidor = &rdm;
+    const DataModuleScope dados;
     try {
-        rdm.connectDatabase();
+        dados.module().connectDatabase();
     } catch (const kvt::Exception &e) {
         std::fprintf(stderr, "%s\n", qPrintable(e.message()));
         return 1;
@@ -180,6 +179,5 @@ int main(int argc, char **argv)
     } else {
         status = emSequencia(args.at(1).toInt(), args.at(2).toInt());
     }
-    rdmInsereConsumidor = nullptr;
     return status;
 }

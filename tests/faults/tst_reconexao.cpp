@@ -141,9 +141,8 @@ void TstReconexao::servidorReiniciado()
     setMensagemHandler([&](const QString &texto, int) { mensagens << texto; });
     kvt::setGeneralErrorHandler([&](const QString &texto) { mensagens << texto; });
 
-    TrdmInsereConsumidor rdm;
-    rdmInsereConsumidor = &rdm;
-    rdm.connectDatabase();
+    const DataModuleScope dados;
+    dados.module().connectDatabase();
     TfrmCadCons form;
     const struct
     {
@@ -191,7 +190,7 @@ void TstReconexao::servidorReiniciado()
     tecla(form, E::VK_F2);
     QCOMPARE(mensagens, QStringList{QStringLiteral("Operação realizada com sucesso.")});
     QCOMPARE(form.edicao().estado.stResult, QStringLiteral("11988887777"));
-    QSqlQuery q(QSqlDatabase::database(rdm.connectionName()));
+    QSqlQuery q(QSqlDatabase::database(dados.module().connectionName()));
     QVERIFY(q.exec(QStringLiteral("SELECT NMCONSUMIDOR FROM CONSUMIDOR")) && q.next());
     QCOMPARE(q.value(0).toString(), QStringLiteral("joao"));
 
@@ -205,7 +204,6 @@ void TstReconexao::servidorReiniciado()
     QCOMPARE(form.edicao().inLblAtiv, 9);
 
     setMensagemHandler({});
-    rdmInsereConsumidor = nullptr;
 }
 
 QTEST_MAIN(TstReconexao)

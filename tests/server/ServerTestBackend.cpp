@@ -126,7 +126,6 @@ QDate dateOf(const QVariant &value)
 ConsumidorArgs novoConsumidor()
 {
     ConsumidorArgs a;
-    a.P_CDFILIAL = QStringLiteral("0001");
     a.P_CDCLIENTE = QStringLiteral("1");
     a.P_NMCONSUMIDOR = QStringLiteral("CARLOS");
     a.P_DTNASCCONS = QStringLiteral("17/05/1990");
@@ -219,13 +218,12 @@ void ServerTestBackend::init()
     QVERIFY2(db.commit(), qPrintable(db.lastError().text()));
 
     setConnectionString(m_connection);
-    m_rdm = std::make_unique<TrdmInsereConsumidor>();
+    m_rdm.emplace();
     try {
-        m_rdm->connectDatabase();
+        m_rdm->module().connectDatabase();
     } catch (const kvt::Exception &error) {
         QFAIL(qPrintable(error.message()));
     }
-    rdmInsereConsumidor = m_rdm.get();
 }
 
 void ServerTestBackend::cleanup()

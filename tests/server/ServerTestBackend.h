@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTemporaryDir;
 
@@ -69,7 +70,7 @@ private:
     QString m_backend;
     QString m_connection;
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TrdmInsereConsumidor> m_rdm;
+    std::optional<DataModuleScope> m_rdm;
 };
 
 // Calls run once per backend and adds up the failures it returns. Server backends run when the
