@@ -510,7 +510,7 @@ int insereConsumidor(const ConsumidorArgs &a, QVariant &resultado)
 
 } // namespace
 
-bool ConsumidorArgs::set(QStringView column, const QString &text)
+bool ConsumidorArgs::set(QAnyStringView column, const QString &text)
 {
     for (const ConsumidorColumn &c : kConsumidorColumns) {
         if (column == QLatin1String(c.column)) {

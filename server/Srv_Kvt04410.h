@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAnyStringView>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -86,7 +87,7 @@ struct ConsumidorArgs
 
     // Sets the argument stored in `column` of CONSUMIDOR ("NMCONSUMIDOR"); false for a column
     // the save does not write from an argument.
-    bool set(QStringView column, const QString &text);
+    bool set(QAnyStringView column, const QString &text);
 };
 
 // How the save binds an argument.
