@@ -2,8 +2,10 @@
 
 #include "db/Schema.h"
 
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUuid>
@@ -25,6 +27,27 @@ public:
                 m_error = db.lastError().text();
         }
         QSqlDatabase::removeDatabase(name);
+    }
+
+    // Runs the statements of a script, each ending with ";" at the end of a line.
+    bool run(const QString &script)
+    {
+        QFile file(script);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            m_error = file.errorString();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), script);
+            db.setDatabaseName(m_path);
+            db.open(); // a failure shows in the first statement
+            QSqlQuery query(db);
+            for (const QString &sql :
+                 QString::fromUtf8(file.readAll()).split(QStringLiteral(";\n"))) {
+                if (m_error.isEmpty() && !sql.trimmed().isEmpty() && !query.exec(sql))
+                    m_error = sql + QLatin1Char(' ') + query.lastError().text();
+            }
+        }
+        QSqlDatabase::removeDatabase(script);
+        return m_error.isEmpty();
     }
 
     bool ok() const { return m_dir.isValid() && m_error.isEmpty(); }

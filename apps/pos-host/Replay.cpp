@@ -434,6 +434,8 @@ void Replay::dump()
             m_out << ' ' << w->objectName();
     }
     m_out << Qt::endl;
+    const QString entrega = oneLine(form->property("kvtEntrega").toString());
+    m_out << "ENTREGA" << (entrega.isEmpty() ? QString() : QLatin1Char(' ') + entrega) << Qt::endl;
 }
 
 void Replay::screenshot(const QString &fileName)

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTemporaryDir>
 
 // The address filled from the postal-code web service when the system's own table has no row:
@@ -209,6 +210,12 @@ void TstConsultaCep::preencheEndereco()
 
     QVERIFY(server.request().startsWith("GET /ws/04500000/json/ HTTP/1.1\r\n"));
     QCOMPARE(endereco(*form), depois);
+    // The delivery line of the fixture's neighbourhood found, by its name; none without one.
+    const QHash<QString, QString> entrega = {{"Moema", "Entrega: R$ 7,25 · 45 min"},
+                                             {"Cambui", "Entrega: R$ 4,00 · 20 min"},
+                                             {"Copacabana", "Entrega: R$ 9,00 · 60 min"}};
+    QCOMPARE(form->findChild<QLabel *>(QStringLiteral("lblEntrega"))->text(),
+             entrega.value(depois.last()));
     QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
     QCOMPARE(form->edicao().inLblAtiv, 2);
 }
