@@ -441,12 +441,12 @@ void TstConfirma::pesquisaNoDialogo()
 {
     // The host's own list dialog: narrowed by a part of the name or the first digits of a
     // telephone, whichever list is behind it, and the row chosen with Enter fills the screen.
-    exec(QStringLiteral(
-        "UPDATE CONSUMIDOR SET CDBAIRRO = '0000000001' WHERE NMCONSUMIDOR = 'BRUNO'"));
     const auto entrega = [](const TfrmCadCons &f) {
         return controle<QLabel>(f, "lblEntrega")->text();
     };
     for (const QString texto : {QStringLiteral("bRú"), QStringLiteral("2199999")}) {
+        exec(QStringLiteral(
+            "UPDATE CONSUMIDOR SET CDBAIRRO = '0000000001' WHERE NMCONSUMIDOR = 'BRUNO'"));
         auto form = abre(kAna, QString());
         QCOMPARE(entrega(*form), QStringLiteral("Entrega: R$ 7,25 · 45 min"));
         int linhas = -1;
