@@ -10,11 +10,12 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
-// An empty SQLite database with the schema, in a folder of its own that goes with the object.
+// A SQLite database with the schema, in a folder of its own that goes with the object; empty, or
+// with the rows of a script whose statements each end with ";" at the end of a line.
 class TestDatabase
 {
 public:
-    TestDatabase()
+    explicit TestDatabase(const QString &script = {})
     {
         m_path = m_dir.filePath(QStringLiteral("kvt.db"));
         const QString name = QUuid::createUuid().toString();
@@ -25,29 +26,17 @@ public:
                 kvt::db::createSchema(db);
             else
                 m_error = db.lastError().text();
-        }
-        QSqlDatabase::removeDatabase(name);
-    }
-
-    // Runs the statements of a script, each ending with ";" at the end of a line.
-    bool run(const QString &script)
-    {
-        QFile file(script);
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-            m_error = file.errorString();
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), script);
-            db.setDatabaseName(m_path);
-            db.open(); // a failure shows in the first statement
+            QFile file(script);
+            if (!script.isEmpty() && !file.open(QIODevice::ReadOnly))
+                m_error = file.errorString();
             QSqlQuery query(db);
-            for (const QString &sql :
-                 QString::fromUtf8(file.readAll()).split(QStringLiteral(";\n"))) {
-                if (m_error.isEmpty() && !sql.trimmed().isEmpty() && !query.exec(sql))
-                    m_error = sql + QLatin1Char(' ') + query.lastError().text();
+            const QString sql = file.isOpen() ? QString::fromUtf8(file.readAll()) : QString();
+            for (const QString &s : sql.split(QStringLiteral(";\n"), Qt::SkipEmptyParts)) {
+                if (m_error.isEmpty() && !query.exec(s))
+                    m_error = s + QLatin1Char(' ') + query.lastError().text();
             }
         }
-        QSqlDatabase::removeDatabase(script);
-        return m_error.isEmpty();
+        QSqlDatabase::removeDatabase(name);
     }
 
     bool ok() const { return m_dir.isValid() && m_error.isEmpty(); }

@@ -31,10 +31,8 @@ const QString alwaysShown = QStringLiteral("^(MESSAGE|ERROR|RESULT)");
 
 void tst_ScreenKeys::init()
 {
-    m_db = std::make_unique<TestDatabase>();
+    m_db = std::make_unique<TestDatabase>(QStringLiteral(KVT_SCENARIO_DIR "/delivery.sql"));
     QVERIFY2(m_db->ok(), qPrintable(m_db->error()));
-    QVERIFY2(m_db->run(QStringLiteral(KVT_SCENARIO_DIR "/delivery.sql")),
-             qPrintable(m_db->error()));
 }
 
 void tst_ScreenKeys::keySequences_data()
