@@ -17,10 +17,16 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 namespace {
 constexpr int RowHeight = 40; // a row a finger can hit
 constexpr int MaxColumnChars = 40;
+constexpr int DialogWidth = 760;
+constexpr int DialogHeight = 560;
+constexpr int Margin = 14;
+constexpr int ScrollBarWidth = 30;
 
 // The magnifying glass beside the search line, as on the form's list buttons.
 class SearchMark : public QWidget
@@ -40,6 +46,15 @@ protected:
 QColor colourOr(int stored, const QColor &fallback)
 {
     return stored != 0 ? kvt::tcolor(stored) : fallback;
+}
+
+// Text over a face: the stored colour unless it would vanish on the face (0 is both "none"
+// and black; a white heading with text 0 left the captions white on white).
+QColor textOn(const QColor &face, int stored)
+{
+    const QColor contrasting = face.lightness() > 127 ? QColor(Qt::black) : QColor(Qt::white);
+    const QColor text = colourOr(stored, contrasting);
+    return std::abs(text.lightness() - face.lightness()) < 64 ? contrasting : text;
 }
 
 // Rows a key moves the chosen row by; 0 for a key that does not move it.
@@ -91,7 +106,7 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
     m_view->horizontalHeader()->setHighlightSections(false);
     m_view->horizontalHeader()->setMinimumHeight(RowHeight);
     m_view->verticalScrollBar()->setStyleSheet(
-        QStringLiteral("QScrollBar:vertical { width: 30px; }"));
+        QStringLiteral("QScrollBar:vertical { width: %1px; }").arg(ScrollBarWidth));
     connect(m_view, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &index) { kvt::dispatch([&] { choose(index.row()); }); });
     applyColours(cores);
@@ -115,13 +130,13 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
     buttons->addStretch();
 
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 14, 14, 14);
+    layout->setContentsMargins(Margin, Margin, Margin, Margin);
     layout->setSpacing(10);
     layout->addLayout(searchRow);
     layout->addWidget(m_view, 1);
     layout->addLayout(buttons);
 
-    setFixedSize(760, 560);
+    setFixedSize(DialogWidth, DialogHeight);
     m_search->setFocus();
 
     // Open on the data set's current row, so the operator sees where the table stands; a list
@@ -133,7 +148,7 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
 void PesquisaDialog::applyColours(const PesquisaCores &cores)
 {
     const QColor head = colourOr(cores.cabecalho, frameColour());
-    const QColor headText = colourOr(cores.textoCabecalho, Qt::white);
+    const QColor headText = textOn(head, cores.textoCabecalho);
     m_view->horizontalHeader()->setStyleSheet(
         QStringLiteral(
             "QHeaderView::section { background-color: %1; color: %2; font-weight: bold;"
@@ -141,8 +156,9 @@ void PesquisaDialog::applyColours(const PesquisaCores &cores)
             .arg(head.name(), headText.name()));
 
     QPalette pal = m_view->palette();
-    pal.setColor(QPalette::Highlight, colourOr(cores.selecao, QColor(250, 205, 180)));
-    pal.setColor(QPalette::HighlightedText, colourOr(cores.textoSelecao, Qt::black));
+    const QColor chosen = colourOr(cores.selecao, QColor(250, 205, 180));
+    pal.setColor(QPalette::Highlight, chosen);
+    pal.setColor(QPalette::HighlightedText, textOn(chosen, cores.textoSelecao));
     m_view->setPalette(pal);
 }
 
@@ -152,14 +168,31 @@ void PesquisaDialog::sizeColumns()
     // Codes are digits, wider than the average letter.
     const int charWidth = std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0')));
     const QList<kvt::FieldDef> &fields = m_tabela.fields();
+    std::vector<int> widths;
+    std::vector<int> least; // a caption is never cut
+    int total = 0;
+    int flexible = 0; // what the columns without a width of their own ask for
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const kvt::FieldDef &f = fields.at(m_model->fieldOfColumn(column));
         int chars = f.displayWidth > 0 ? f.displayWidth : std::min(f.size, MaxColumnChars);
         if (chars <= 0)
             chars = 12;
-        const int width =
-            std::max(chars * charWidth + 16, fm.horizontalAdvance(f.displayLabel()) + 24);
-        m_view->setColumnWidth(column, width);
+        const int caption = fm.horizontalAdvance(f.displayLabel()) + 24;
+        widths.push_back(std::max(chars * charWidth + 16, caption));
+        least.push_back(f.displayWidth > 0 ? widths.back() : caption);
+        total += widths.back();
+        if (f.displayWidth <= 0)
+            flexible += widths.back();
+    }
+    // Within the dialog, never a sideways scroll on a touch screen: the columns without a width
+    // of their own give up what is missing, in proportion, and show the rest of a text elided.
+    const int available = DialogWidth - 2 * Margin - 2 * m_view->frameWidth() - ScrollBarWidth - 2;
+    const int missing = total - available;
+    for (size_t i = 0; i < widths.size(); ++i) {
+        int width = widths[i];
+        if (missing > 0 && flexible > 0 && least[i] < width)
+            width = std::max(least[i], width - int(qint64(missing) * width / flexible) - 1);
+        m_view->setColumnWidth(int(i), width);
     }
 }
 

@@ -193,19 +193,29 @@ std::unique_ptr<ListReader> databaseReader(const QSqlDatabase &source,
 
 QList<kvt::FieldDef> consumerListFields(QList<kvt::FieldDef> fields)
 {
-    static const std::pair<const char *, const char *> shown[] = {
-        {"NMCONSUMIDOR", "Nome"},     {"NRTELECONS", "Telefone"}, {"NRTELE2CONS", "Comercial"},
-        {"NRCELULARCONS", "Celular"}, {"NRCPFRESPCON", "CPF"},    {"DSENDECONS", "Endereço"},
-        {"NRENDECONS", "Número"},     {"NMBAIRRO", "Bairro"},     {"NMMUNICIPIO", "Município"},
+    // What an operator on the telephone tells a person by, within the dialog's width; the other
+    // telephones are still searched, not shown, and the CPF shows masked. A width of 0 takes
+    // what the others leave.
+    struct Shown
+    {
+        const char *name;
+        const char *label;
+        int width;
+    };
+    static const Shown shown[] = {
+        {"NMCONSUMIDOR", "Nome", 0}, {"NRTELECONS", "Telefone", 11}, {"DSENDECONS", "Endereço", 0},
+        {"NRENDECONS", "Nº", 5},     {"NMBAIRRO", "Bairro", 0},      {"NRCPFRESPCON", "CPF", 14},
     };
     for (kvt::FieldDef &field : fields) {
         field.hidden = true;
-        for (const auto &[name, label] : shown) {
-            if (kvt::text::equalIgnoringAsciiCase(field.name, QString::fromLatin1(name))) {
+        for (const Shown &column : shown) {
+            if (kvt::text::equalIgnoringAsciiCase(field.name, QString::fromLatin1(column.name))) {
                 field.hidden = false;
-                field.label = QString::fromUtf8(label);
+                field.label = QString::fromUtf8(column.label);
+                field.displayWidth = column.width;
             }
         }
+        field.cpf = kvt::text::equalIgnoringAsciiCase(field.name, u"NRCPFRESPCON");
     }
     return fields;
 }
