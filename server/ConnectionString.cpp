@@ -130,9 +130,15 @@ QSqlDatabase openDatabase(const QString &connection, const QString &connectionNa
         throw kvt::Exception(semSenha(
             QStringLiteral("Driver de banco de dados indisponível: %1").arg(spec.driver), spec));
     if (spec.driver == QLatin1String("QSQLITE")) {
-        if (!QFileInfo(spec.database).isFile())
+        if (!QFileInfo(spec.database).isFile()) {
+            // A folder this account may not enter hides the file: say so, not "not found".
+            const QString why = kvt::files::whyHidden(spec.database);
             throw kvt::Exception(semSenha(
-                QStringLiteral("Banco de dados não encontrado: %1").arg(spec.database), spec));
+                why.isEmpty()
+                    ? QStringLiteral("Banco de dados não encontrado: %1").arg(spec.database)
+                    : why,
+                spec));
+        }
         // SQLite says no more than "readonly database", and only at the first write; its
         // journal files are made in the database's folder.
         for (const char *suffix : {"", "-wal", "-shm", "-journal"}) {

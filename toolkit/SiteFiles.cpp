@@ -1,6 +1,5 @@
 #include "SiteFiles.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -15,6 +14,32 @@ QString accountName()
 {
     const passwd *entry = getpwuid(geteuid());
     return entry ? QString::fromLocal8Bit(entry->pw_name) : QString::number(geteuid());
+}
+
+// The path, or the nearest folder above it that this account sees.
+QFileInfo nearestExisting(const QString &path)
+{
+    QFileInfo target(path);
+    while (!target.exists() && !target.isRoot())
+        target = QFileInfo(target.absolutePath());
+    return target;
+}
+
+bool allowed(const QFileInfo &target, int mode)
+{
+    return access(QFile::encodeName(target.absoluteFilePath()).constData(), mode) == 0;
+}
+
+QString refusal(const QFileInfo &target)
+{
+    const QString group =
+        target.isDir() ? target.group() : QFileInfo(target.absolutePath()).group();
+    return QStringLiteral("A conta %1 não tem permissão para gravar em %2. Peça ao administrador "
+                          "do terminal que inclua a conta no grupo %3 (adduser %1 %3, vale a "
+                          "partir do próximo login) e que dê ao grupo leitura e gravação nos "
+                          "arquivos dessa pasta.")
+        .arg(accountName(), target.absoluteFilePath(),
+             group.isEmpty() ? QStringLiteral("do terminal") : group);
 }
 
 } // namespace
@@ -35,26 +60,15 @@ bool openGroupOnly(QFile &file, QIODevice::OpenMode mode)
 
 QString whyNotWritable(const QString &path)
 {
-    QFileInfo target(path);
-    // A missing file is created in its folder: the nearest folder that exists must take it.
-    while (!target.exists()) {
-        const QString parent = target.absolutePath();
-        if (parent == target.absoluteFilePath())
-            return {};
-        target = QFileInfo(parent);
-    }
-    const QByteArray native = QFile::encodeName(target.absoluteFilePath());
+    const QFileInfo target = nearestExisting(path);
     const int needed = target.isDir() ? W_OK | X_OK : R_OK | W_OK;
-    if (access(native.constData(), needed) == 0)
-        return {};
-    const QString group =
-        target.isDir() ? target.group() : QFileInfo(target.absolutePath()).group();
-    return QStringLiteral("A conta %1 não tem permissão para gravar em %2. Peça ao administrador "
-                          "do terminal que inclua a conta no grupo %3 (adduser %1 %3, vale a "
-                          "partir do próximo login) e que dê ao grupo leitura e gravação nos "
-                          "arquivos dessa pasta.")
-        .arg(accountName(), target.absoluteFilePath(),
-             group.isEmpty() ? QStringLiteral("do terminal") : group);
+    return allowed(target, needed) ? QString() : refusal(target);
+}
+
+QString whyHidden(const QString &path)
+{
+    const QFileInfo target = nearestExisting(path);
+    return target.isDir() && !allowed(target, X_OK) ? refusal(target) : QString();
 }
 
 } // namespace kvt::files

@@ -25,5 +25,8 @@ KVT_TOOLKIT_EXPORT bool openGroupOnly(QFile &file, QIODevice::OpenMode mode);
 // Why this account cannot write `path` (a file, or the folder where it would be created), with
 // what to do about it; empty when it can.
 KVT_TOOLKIT_EXPORT QString whyNotWritable(const QString &path);
+// The same when a folder on the way to `path` is closed to this account, which then cannot even
+// see whether the file is there; empty otherwise.
+KVT_TOOLKIT_EXPORT QString whyHidden(const QString &path);
 
 } // namespace kvt::files

@@ -15,8 +15,9 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Creates the consumer registration tables, loads the demo data, generates consumers and "
-        "writes the demo terminal's parameters file.\n"
+        "Creates the consumer registration tables, loads the demo data, generates consumers, "
+        "writes the demo terminal's parameters file, and exports or anonymizes a consumer's "
+        "personal data when he asks (anonymizing is irreversible).\n"
         "\n"
         "Connection strings are key=value pairs joined by ';': driver (QSQLITE, QPSQL or QODBC),\n"
         "database, host, port, user, password, options."));
