@@ -72,7 +72,7 @@ QString anonymizeStatement()
 bool isFingerprint(const QString &column)
 {
     for (const char *name : kFingerprints) {
-        if (text::equalIgnoringAsciiCase(column, QLatin1String(name)))
+        if (text::equalIgnoringAsciiCase(column, QString::fromLatin1(name)))
             return true;
     }
     return false;

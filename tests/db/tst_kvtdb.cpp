@@ -433,8 +433,8 @@ void tst_KvtDb::refusesBadRequests()
 
 void tst_KvtDb::consumerRights_data()
 {
-    // In the arguments, CODE, CPF and PHONE stand for the first consumer's. The rows of a backend
-    // share one database and run in order: the anonymization last.
+    // In the arguments, CODE, CLIENT, CPF and PHONE stand for the first consumer's. The rows of a
+    // backend share one database and run in order: the anonymization last.
     QTest::addColumn<QString>("backend");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
@@ -450,10 +450,11 @@ void tst_KvtDb::consumerRights_data()
         row("export by CPF") << QStringList{"--export-consumer", "CPF"} << 0;
         row("export by code") << QStringList{"--export-consumer", "CODE"} << 0;
         row("anonymize without --yes")
-            << QStringList{"--anonymize-consumer", "CODE", "--client", "0001"} << 2;
+            << QStringList{"--anonymize-consumer", "CODE", "--client", "CLIENT"} << 2;
         row("anonymize an unknown code")
-            << QStringList{"--anonymize-consumer", "99", "--client", "0001", "--yes"} << 1;
-        row("anonymize") << QStringList{"--anonymize-consumer", "CODE", "--client", "0001", "--yes"}
+            << QStringList{"--anonymize-consumer", "99", "--client", "CLIENT", "--yes"} << 1;
+        row("anonymize") << QStringList{"--anonymize-consumer", "CODE", "--client", "CLIENT",
+                                        "--yes"}
                          << 0;
     }
 }
@@ -487,11 +488,10 @@ void tst_KvtDb::consumerRights()
     const QStringList ana = first.split('|');
     const QString code = ana.value(0);
     const QString cpf = ana.value(3);
-    QCOMPARE(ana.value(1), QStringLiteral("0001"));
     const QStringList before = rowsOf(db, kConsumidores);
 
     arguments.replaceInStrings("CODE", code).replaceInStrings("PHONE", ana.value(6));
-    arguments.replaceInStrings("CPF", cpf);
+    arguments.replaceInStrings("CPF", cpf).replaceInStrings("CLIENT", ana.value(1));
     const ToolRun run = runTool(QStringList{"--connection", db} + arguments);
     QVERIFY2(run.exitCode == exitCode, qPrintable(run.errors));
     const bool anonymizes = arguments.contains("--anonymize-consumer") && exitCode == 0;
