@@ -482,10 +482,10 @@ void tst_KvtDb::consumerRights()
     }
     const QStringList personal = {"NMCONSUMIDOR", "NRCPFRESPCON", "NRRGCONSUMID", "DSEMAILCONS",
                                   "NRTELECONS",   "DSENDECONS",   "CDIDCONSUMID", "DIGICONSUMIDOR"};
-    const QString first = rowsOf(db, "SELECT CDCONSUMIDOR, CDCLIENTE, " + personal.join(", ") +
-                                         " FROM CONSUMIDOR ORDER BY CDCONSUMIDOR")
-                              .value(0);
-    const QStringList ana = first.split('|');
+    const QStringList ana = rowsOf(db, "SELECT CDCONSUMIDOR, CDCLIENTE, " + personal.join(", ") +
+                                           " FROM CONSUMIDOR ORDER BY CDCONSUMIDOR")
+                                .value(0)
+                                .split('|');
     const QString code = ana.value(0);
     const QString cpf = ana.value(3);
     const QStringList before = rowsOf(db, kConsumidores);
@@ -524,7 +524,6 @@ void tst_KvtDb::consumerRights()
                          "CDCONSUMIDOR = '" +
                              code + "'"),
              0);
-    QCOMPARE(countOf(db, "SELECT COUNT(*) FROM CONSUMIDOR"), before.size());
     QVERIFY2(run.output.contains("NRCPFRESPCON"), qPrintable(run.output));
 }
 
