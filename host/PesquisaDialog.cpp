@@ -23,6 +23,8 @@
 namespace {
 constexpr int RowHeight = 40; // a row a finger can hit
 constexpr int MaxColumnChars = 40;
+// Codes, numbers, CPFs and telephones keep their width; longer texts share what is left.
+constexpr int MaxCodeChars = 16;
 constexpr int DialogWidth = 760;
 constexpr int DialogHeight = 560;
 constexpr int Margin = 14;
@@ -81,6 +83,8 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
 {
     QFont big = font();
     big.setPixelSize(20);
+    QFont rows = font();
+    rows.setPixelSize(18);
 
     m_search->setFont(big);
     m_search->setMinimumHeight(48);
@@ -90,7 +94,7 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
             [this](const QString &text) { kvt::dispatch([&] { narrow(text); }); });
 
     m_view->setModel(m_model);
-    m_view->setFont(big);
+    m_view->setFont(rows);
     // The search line keeps the keyboard; the arrows reach the list from there.
     m_view->setFocusPolicy(Qt::NoFocus);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -169,31 +173,45 @@ void PesquisaDialog::sizeColumns()
     const int charWidth = std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0')));
     const QList<kvt::FieldDef> &fields = m_tabela.fields();
     std::vector<int> widths;
-    std::vector<int> least; // a caption is never cut
+    std::vector<bool> flexible; // a text: gives up room when the list is too wide
+    std::vector<int> least;     // a caption is never cut
     int total = 0;
-    int flexible = 0; // what the columns without a width of their own ask for
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const kvt::FieldDef &f = fields.at(m_model->fieldOfColumn(column));
         int chars = f.displayWidth > 0 ? f.displayWidth : std::min(f.size, MaxColumnChars);
         if (chars <= 0)
             chars = 12;
-        const int caption = fm.horizontalAdvance(f.displayLabel()) + 24;
-        widths.push_back(std::max(chars * charWidth + 16, caption));
-        least.push_back(f.displayWidth > 0 ? widths.back() : caption);
+        least.push_back(fm.horizontalAdvance(f.displayLabel()) + 24);
+        widths.push_back(std::max(chars * charWidth + 16, least.back()));
+        flexible.push_back(chars > MaxCodeChars);
         total += widths.back();
-        if (f.displayWidth <= 0)
-            flexible += widths.back();
     }
-    // Within the dialog, never a sideways scroll on a touch screen: the columns without a width
-    // of their own give up what is missing, in proportion, and show the rest of a text elided.
-    const int available = DialogWidth - 2 * Margin - 2 * m_view->frameWidth() - ScrollBarWidth - 2;
-    const int missing = total - available;
-    for (size_t i = 0; i < widths.size(); ++i) {
-        int width = widths[i];
-        if (missing > 0 && flexible > 0 && least[i] < width)
-            width = std::max(least[i], width - int(qint64(missing) * width / flexible) - 1);
-        m_view->setColumnWidth(int(i), width);
+    // Never a sideways scroll on a touch screen: what is missing comes from the flexible
+    // columns in proportion to their widths, none below its caption (the text shows elided).
+    const int available = DialogWidth - 2 * Margin - 2 * m_view->frameWidth() - ScrollBarWidth;
+    bool settled = total <= available;
+    while (!settled) {
+        int room = available;
+        qint64 shared = 0;
+        for (size_t i = 0; i < widths.size(); ++i) {
+            if (flexible[i])
+                shared += widths[i];
+            else
+                room -= widths[i];
+        }
+        settled = true;
+        for (size_t i = 0; i < widths.size() && shared > 0; ++i) {
+            if (!flexible[i])
+                continue;
+            const int width = int(qint64(room) * widths[i] / shared);
+            // One at its caption is settled; the others share the room again without it.
+            settled = settled && width >= least[i];
+            widths[i] = std::max(width, least[i]);
+            flexible[i] = width > least[i];
+        }
     }
+    for (size_t i = 0; i < widths.size(); ++i)
+        m_view->setColumnWidth(int(i), widths[i]);
 }
 
 void PesquisaDialog::narrow(const QString &text)

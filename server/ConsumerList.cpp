@@ -194,8 +194,8 @@ std::unique_ptr<ListReader> databaseReader(const QSqlDatabase &source,
 QList<kvt::FieldDef> consumerListFields(QList<kvt::FieldDef> fields)
 {
     // What an operator on the telephone tells a person by, within the dialog's width; the other
-    // telephones are still searched, not shown, and the CPF shows masked. A width of 0 takes
-    // what the others leave.
+    // telephones are still searched, not shown, and the CPF shows masked. The widths are
+    // characters: the texts share the room in proportion.
     struct Shown
     {
         const char *name;
@@ -203,8 +203,9 @@ QList<kvt::FieldDef> consumerListFields(QList<kvt::FieldDef> fields)
         int width;
     };
     static const Shown shown[] = {
-        {"NMCONSUMIDOR", "Nome", 0}, {"NRTELECONS", "Telefone", 11}, {"DSENDECONS", "Endereço", 0},
-        {"NRENDECONS", "Nº", 5},     {"NMBAIRRO", "Bairro", 0},      {"NRCPFRESPCON", "CPF", 14},
+        {"NMCONSUMIDOR", "Nome", 40},   {"NRTELECONS", "Telefone", 11},
+        {"DSENDECONS", "Endereço", 30}, {"NRENDECONS", "Nº", 4},
+        {"NMBAIRRO", "Bairro", 20},     {"NRCPFRESPCON", "CPF", 13},
     };
     for (kvt::FieldDef &field : fields) {
         field.hidden = true;
