@@ -1,4 +1,5 @@
 #include "ConsumerRights.h"
+#include "DbTool.h"
 
 #include "toolkit/TextRules.h"
 
@@ -192,14 +193,8 @@ bool anonymizeConsumer(QSqlDatabase &db, const QString &client, const QString &c
         error = QStringLiteral("The consumer %1 changed meanwhile; nothing changed.").arg(stored);
         ok = false;
     }
-    if (ok && !db.commit()) {
-        error = db.lastError().text();
-        ok = false;
-    }
-    if (!ok) {
-        db.rollback();
+    if (!endTransaction(db, ok, error))
         return false;
-    }
     out << "Consumer " << stored << " of client " << client
         << " anonymized and made inactive; overwritten: "
         << (changed.isEmpty() ? QStringLiteral("nothing held a value")

@@ -122,14 +122,8 @@ bool loadData(QSqlDatabase &db, const DbToolOptions &options, QTextStream &out, 
     };
     if (ok)
         ok = insertConsumers(db, ref, consumers, options.seed, error, progress);
-    if (ok && !db.commit()) {
-        error = db.lastError().text();
-        ok = false;
-    }
-    if (!ok) {
-        db.rollback();
+    if (!endTransaction(db, ok, error))
         return false;
-    }
     out << "Consumers: " << consumers << " (seed " << options.seed << ") in " << timer.elapsed()
         << " ms" << Qt::endl;
     return true;
@@ -179,6 +173,17 @@ private:
 };
 
 } // namespace
+
+bool endTransaction(QSqlDatabase &db, bool ok, QString &error)
+{
+    if (ok && !db.commit()) {
+        error = db.lastError().text();
+        ok = false;
+    }
+    if (!ok)
+        db.rollback();
+    return ok;
+}
 
 int runDbTool(const DbToolOptions &options, QTextStream &out, QTextStream &err)
 {

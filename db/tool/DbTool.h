@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QSqlDatabase;
 class QTextStream;
 
 namespace kvt::db {
@@ -27,5 +28,9 @@ inline constexpr qint64 kDemoConsumers = 3000;
 // then the consumers shown, exported or anonymized, then the parameters file. Progress goes to
 // `out`, the reason of a failure to `err`. Returns the process exit code.
 int runDbTool(const DbToolOptions &options, QTextStream &out, QTextStream &err);
+
+// Ends the transaction: a commit when the work went well (`ok`), else a rollback. False, with the
+// reason in `error` when it was the commit, unless all of it was committed.
+bool endTransaction(QSqlDatabase &db, bool ok, QString &error);
 
 } // namespace kvt::db
