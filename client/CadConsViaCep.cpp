@@ -6,6 +6,7 @@
 #include "host/HostZet.h"
 #include "server/Srv_Kvt04410.h"
 #include "toolkit/Exceptions.h"
+#include "toolkit/SiteFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -108,12 +109,20 @@ void CadConsViaCep::log(const QString &Msg)
     const QDateTime agora = QDateTime::currentDateTime();
     const QString arquivo = arquivoLogCep(hostDir(), agora.date());
     const QString pasta = QFileInfo(arquivo).path();
-    if (!QDir().mkpath(pasta))
-        throw kvt::Exception(QStringLiteral("Não foi possível criar a pasta %1.").arg(pasta));
+    if (!QDir().mkpath(pasta)) {
+        const QString porque = kvt::files::whyNotWritable(pasta);
+        throw kvt::Exception(porque.isEmpty()
+                                 ? QStringLiteral("Não foi possível criar a pasta %1.").arg(pasta)
+                                 : porque);
+    }
     QFile file(arquivo);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    if (!kvt::files::openGroupOnly(file, QIODevice::WriteOnly | QIODevice::Append)) {
+        const QString porque = kvt::files::whyNotWritable(arquivo);
         throw kvt::Exception(
-            QStringLiteral("Não foi possível abrir %1: %2").arg(arquivo, file.errorString()));
+            porque.isEmpty()
+                ? QStringLiteral("Não foi possível abrir %1: %2").arg(arquivo, file.errorString())
+                : porque);
+    }
     const QByteArray linha = linhaLogCep(agora, Msg);
     if (file.write(linha) != linha.size() || !file.flush())
         throw kvt::Exception(

@@ -52,7 +52,8 @@ QString urlConsultaCep(const QString &base, const QString &cep);
 QString arquivoLogCep(const QString &pastaHost, const QDate &dia);
 
 // One log line: the date and time as the system writes them (the time left out at exactly
-// midnight), " - ", the message in UTF-8 and CR LF.
+// midnight), " - ", the message in UTF-8 and CR LF. An account or password in the message is
+// left out.
 QByteArray linhaLogCep(const QDateTime &quando, const QString &mensagem);
 
 } // namespace cadcons
