@@ -107,9 +107,9 @@ QJsonObject gravada(int indice, const char *arquivo = "postal-code-answers.json"
     return QJsonDocument::fromJson(file.readAll()).array().at(indice).toObject();
 }
 
-QByteArray corpoGravado(int indice)
+QByteArray corpoGravado(int indice, const char *arquivo = "postal-code-answers.json")
 {
-    return gravada(indice).value(QLatin1String("body")).toString().toUtf8();
+    return gravada(indice, arquivo).value(QLatin1String("body")).toString().toUtf8();
 }
 
 // A recorded answer as the service (or the second one) sent it.
@@ -119,7 +119,7 @@ QByteArray respostaGravada(int indice, const char *arquivo = "postal-code-answer
     const int status = resposta.value(QLatin1String("status")).toInt();
     return httpAnswer(status == 200 ? "200 OK" : QByteArray::number(status) + " Bad Request",
                       status == 200 ? "application/json; charset=utf-8" : "text/html",
-                      corpoGravado(indice));
+                      corpoGravado(indice, arquivo));
 }
 
 QByteArray json(const char *corpo)
@@ -231,7 +231,8 @@ void TstConsultaCep::preencheEndereco_data()
                       R"({"cep": "04500000", "state": "SP", "city": "São Paulo",)"
                       R"( "neighborhood": "Moema", "street": "Avenida Ibirapuera",)"
                       R"( "service": "viacep", "ibge": {"city": "3550308", "state": "35"}})")
-        << "12" << "" << ibirapuera;
+        << "12" << ""
+        << QStringList{"Avenida Ibirapuera", "1058", "BRASIL", "SP", "0001", "Sao Paulo", "", ""};
     QTest::newRow("first refused, second with ibge null: municipality by name")
         << QByteArray("refused")
         << httpAnswer("200 OK", "application/json",
@@ -364,7 +365,7 @@ void TstConsultaCep::registroDoDia()
 
     // Refused a moment ago: left alone, and the log says until when.
     digitaCep(*form, kCepWeb, recusado);
-    QVERIFY(linhasDoLog().constLast().startsWith(QLatin1String("Consulta pulada até ")));
+    QVERIFY(linhasDoLog().constLast().startsWith(QStringLiteral("Consulta pulada até ")));
     QVERIFY(linhasDoLog().constLast().endsWith(url.arg(recusado, kCepWeb).mid(5)));
 
     // The damaged file of kept answers was passed over and written anew; an answer older than
@@ -446,7 +447,7 @@ void TstConsultaCep::esperaPelaResposta()
     // Within the pause the silent service is not asked again.
     digitaCep(*form, kCepWeb, server.url());
     QCOMPARE(server.requests(), 1);
-    QVERIFY(linhasDoLog().constLast().startsWith(QLatin1String("Consulta pulada até ")));
+    QVERIFY(linhasDoLog().constLast().startsWith(QStringLiteral("Consulta pulada até ")));
 }
 
 KVT_FORM_TEST_MAIN(TstConsultaCep)
