@@ -187,9 +187,8 @@ void CadConsViaCep::preencheEndViaCep()
     try {
         const Desfecho desfecho = consultaViaCep(m_textos.texto(Cep));
         if (cdsConsultaViaCEP.isEmpty()) {
-            if (desfecho != Desfecho::Endereco)
-                m_aviso = QString::fromUtf8(desfecho == Desfecho::NaoEncontrado ? kNaoEncontrado
-                                                                                : kIndisponivel);
+            m_aviso = QString::fromUtf8(desfecho == Desfecho::NaoEncontrado ? kNaoEncontrado
+                                                                            : kIndisponivel);
             limpa(m_textos, {Bairro, NmBairro, Endereco});
             return;
         }

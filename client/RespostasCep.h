@@ -18,7 +18,7 @@ public:
 
     struct Guardada
     {
-        QDate buscada;                  // the day a service gave it
+        QDate buscada;                   // the day a service gave it
         QHash<QString, QString> valores; // by column of cdsConsultaViaCEP
     };
 

@@ -24,10 +24,10 @@ QString binary(const char *name)
     return QCoreApplication::applicationDirPath() + QLatin1Char('/') + QLatin1String(name);
 }
 
-const QByteArray kViaCep = httpAnswer(
-    "200 OK", "application/json; charset=utf-8",
-    R"({"cep": "04500-000", "logradouro": "Avenida Ibirapuera", "bairro": "Moema",)"
-    R"( "localidade": "S\u00e3o Paulo", "uf": "SP", "ibge": "3550308"})");
+const QByteArray kViaCep =
+    httpAnswer("200 OK", "application/json; charset=utf-8",
+               R"({"cep": "04500-000", "logradouro": "Avenida Ibirapuera", "bairro": "Moema",)"
+               R"( "localidade": "S\u00e3o Paulo", "uf": "SP", "ibge": "3550308"})");
 const QByteArray kBrasilApi = httpAnswer(
     "200 OK", "application/json; charset=utf-8",
     R"({"cep": "04500000", "state": "SP", "city": "S\u00e3o Paulo", "neighborhood": "Moema",)"
@@ -59,8 +59,8 @@ bool run(const QString &dir, const Case &c)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("KVT_HOST_DIR"), dir);
-    env.insert(QStringLiteral("KVT_CONNECTION"), QStringLiteral("driver=QSQLITE;database=") + dir +
-                                                     QStringLiteral("/cep.db"));
+    env.insert(QStringLiteral("KVT_CONNECTION"),
+               QStringLiteral("driver=QSQLITE;database=") + dir + QStringLiteral("/cep.db"));
     env.insert(QStringLiteral("KVT_CEP_URL"), first.url());
     env.insert(QStringLiteral("KVT_CEP_FALLBACK_URL"), second.url());
     for (const QString &setting : c.settings)
@@ -113,23 +113,26 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    const QString dir = args.value(args.indexOf(QStringLiteral("--dir")) + 1,
-                                   QStringLiteral("/tmp/kvt-cep"));
+    const QString dir =
+        args.value(args.indexOf(QStringLiteral("--dir")) + 1, QStringLiteral("/tmp/kvt-cep"));
     QDir(dir).removeRecursively();
     QDir().mkpath(dir);
     QProcess tool;
     tool.setProcessChannelMode(QProcess::ForwardedChannels);
-    tool.start(binary("kvt-db"), {QStringLiteral("--connection"),
-                                  QStringLiteral("driver=QSQLITE;database=") + dir +
-                                      QStringLiteral("/cep.db"),
-                                  QStringLiteral("--create"), QStringLiteral("--demo"),
-                                  QStringLiteral("--consumers"), QStringLiteral("0"),
-                                  QStringLiteral("--parameters-file"), dir});
+    tool.start(binary("kvt-db"),
+               {QStringLiteral("--connection"),
+                QStringLiteral("driver=QSQLITE;database=") + dir + QStringLiteral("/cep.db"),
+                QStringLiteral("--create"), QStringLiteral("--demo"), QStringLiteral("--consumers"),
+                QStringLiteral("0"), QStringLiteral("--parameters-file"), dir});
     if (!tool.waitForFinished(-1) || tool.exitCode() != 0)
         return 1;
 
     const Case cases[] = {
-        {"before: one service, 30 s, first silent", {}, {}, "04500001", 1,
+        {"before: one service, 30 s, first silent",
+         {},
+         {},
+         "04500001",
+         1,
          {QStringLiteral("KVT_CEP_TIMEOUT_S=30"), QStringLiteral("KVT_CEP_FALLBACK_URL=")}},
         {"first silent, second answers; then kept", {}, kBrasilApi, "04500002", 2, {}},
         {"first silent, second answers; then paused", {}, kBrasilApi, "0450001{n}", 2, {}},

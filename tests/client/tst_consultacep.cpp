@@ -185,35 +185,36 @@ void TstConsultaCep::preencheEndereco_data()
     const QStringList ibirapuera = {"Avenida Ibirapuera", "1058",       "BRASIL", "SP", "0001",
                                     "Sao Paulo",          "0000000002", "Moema"};
     QTest::newRow("IBGE code registered, neighbourhood not")
-        << respostaGravada(0) << blumenau << "1" << ""
+        << respostaGravada(0) << blumenau << "1" << QString()
         << QStringList{"Praça da Sé", "1058", "BRASIL", "SP", "0001", "Sao Paulo", "", ""};
     QTest::newRow("IBGE code registered, neighbourhood in other case")
         << json(R"({"logradouro": "Avenida Ibirapuera", "bairro": "MOEMA",)"
                 R"( "localidade": "SAO PAULO", "uf": "SP", "ibge": "3550308"})")
-        << blumenau << "1" << "" << ibirapuera;
+        << blumenau << "1" << QString() << ibirapuera;
     QTest::newRow("only the state: municipality and neighbourhood by name")
         << json(R"({"logradouro": "Rua Barreto Leme", "bairro": "Cambui",)"
                 R"( "localidade": "Campinas", "uf": "SP", "ibge": "9999999"})")
-        << blumenau << "1" << ""
+        << blumenau << "1" << QString()
         << QStringList{"Rua Barreto Leme", "0063",       "ARGENTINA", "SP", "0002",
                        "Campinas",         "0000000001", "Cambui"};
     QTest::newRow("state registered, municipality not")
-        << respostaGravada(4) << blumenau << "1" << ""
+        << respostaGravada(4) << blumenau << "1" << QString()
         << QStringList{"Estrada do Barreirinho", "0063", "ARGENTINA", "SP", "", "", "", ""};
     QTest::newRow("state not registered")
         << json(R"({"logradouro": "Rua da Bahia", "bairro": "Centro",)"
                 R"( "localidade": "Belo Horizonte", "uf": "MG", "ibge": "3106200"})")
-        << blumenau << "1" << "" << QStringList{"Rua da Bahia", "0063", "ARGENTINA", "", "", "", "", ""};
+        << blumenau << "1" << QString()
+        << QStringList{"Rua da Bahia", "0063", "ARGENTINA", "", "", "", "", ""};
     // Read as text, "uf" would be found in the street and the state would be "fr".
     QTest::newRow("street holding uf, keys missing, escapes")
         << json(R"({"logradouro": "Rodovia dos N\u00e1ufragos", "bairro": "Copa\u0063abana",)"
                 R"( "localidade": "Rio de Janeiro", "uf": "RJ"})")
-        << blumenau << "1" << ""
+        << blumenau << "1" << QString()
         << QStringList{"Rodovia dos Náufragos", "0063",       "ARGENTINA", "RJ", "0001",
                        "Rio de Janeiro",        "0000000001", "Copacabana"};
     QTest::newRow("street too long and outside Windows-1252")
         << json(R"({"logradouro": "Rua \u014csaka )" + QByteArray(250, 'x') + R"(", "uf": "MG"})")
-        << blumenau << "1" << ""
+        << blumenau << "1" << QString()
         << QStringList{(QStringLiteral("Rua Osaka ") + QString(250, QLatin1Char('x'))).left(200),
                        "0063",
                        "ARGENTINA",
@@ -223,7 +224,7 @@ void TstConsultaCep::preencheEndereco_data()
                        "",
                        ""};
     QTest::newRow("first slow, within the wait")
-        << QByteArray("slow ") + respostaGravada(0) << QByteArray("silent") << "1" << ""
+        << QByteArray("slow ") + respostaGravada(0) << QByteArray("silent") << "1" << QString()
         << QStringList{"Praça da Sé", "1058", "BRASIL", "SP", "0001", "Sao Paulo", "", ""};
     QTest::newRow("first silent, second answers")
         << QByteArray("silent")
@@ -231,19 +232,19 @@ void TstConsultaCep::preencheEndereco_data()
                       R"({"cep": "04500000", "state": "SP", "city": "São Paulo",)"
                       R"( "neighborhood": "Moema", "street": "Avenida Ibirapuera",)"
                       R"( "service": "viacep", "ibge": {"city": "3550308", "state": "35"}})")
-        << "12" << ""
+        << "12" << QString()
         << QStringList{"Avenida Ibirapuera", "1058", "BRASIL", "SP", "0001", "Sao Paulo", "", ""};
     QTest::newRow("first refused, second with ibge null: municipality by name")
         << QByteArray("refused")
         << httpAnswer("200 OK", "application/json",
                       R"({"cep": "04500000", "state": "SP", "city": "Campinas",)"
                       R"( "neighborhood": "Cambui", "street": "Rua Barreto Leme", "ibge": null})")
-        << "12" << ""
+        << "12" << QString()
         << QStringList{"Rua Barreto Leme", "0063",       "ARGENTINA", "SP", "0002",
                        "Campinas",         "0000000001", "Cambui"};
     QTest::newRow("first 502, second without IBGE code, state not registered")
-        << httpAnswer("502 Bad Gateway", "text/html", "<html>502</html>")
-        << respostaGravada(1, api) << "12" << ""
+        << httpAnswer("502 Bad Gateway", "text/html", "<html>502</html>") << respostaGravada(1, api)
+        << "12" << QString()
         << QStringList{"Rua Doutor Luiz de Freitas Melro", "0063", "ARGENTINA", "", "", "", "", ""};
 
     // No address: the street and the neighbourhood are cleared, the rest stays.
