@@ -36,6 +36,7 @@ public:
     // Until when the service is left alone; invalid when it may be asked.
     QDateTime suspensoAte(const QString &base) const;
     void suspende(const QString &base, int segundos);
+    // Every service may be asked again (a new start, as a test needs one).
     void liberaTodos();
 
 private:

@@ -30,7 +30,7 @@ struct RespostaViaCep
 {
     enum class Tipo {
         Endereco,      // an address: the values are filled
-        NaoEncontrado, // "erro" true (or "true"): the service does not know the postal code
+        NaoEncontrado, // "erro" true (or "true"), or the second service's 404: an unknown code
         Invalida,      // not a JSON object
     };
 
