@@ -42,4 +42,5 @@ void TfrmCadCons::confirmar()
 void TfrmCadCons::preencheEndViaCep()
 {
     m_viaCep.preencheEndViaCep();
+    m_dica.avisa(m_viaCep.aviso());
 }

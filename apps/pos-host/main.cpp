@@ -38,6 +38,13 @@ QString description()
                "                   one: its own folder)\n"
                "  KVT_CEP_URL      base address of the postal-code web service\n"
                "                   (default https://viacep.com.br)\n"
+               "  KVT_CEP_FALLBACK_URL  base address of the second postal-code service, asked\n"
+               "                   when the first gives no answer (default\n"
+               "                   https://brasilapi.com.br; empty: none)\n"
+               "  KVT_CEP_TIMEOUT_S  longest wait on each postal-code service, in seconds\n"
+               "                   (default 3)\n"
+               "  KVT_CEP_PAUSE_S  how long a service that gave no answer is not asked, in\n"
+               "                   seconds (default 600)\n"
                "  QT_QPA_PLATFORM  display platform (xcb, offscreen); offscreen without a display")
         .arg(defaultHostDir());
 }
