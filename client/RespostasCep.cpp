@@ -1,5 +1,7 @@
 #include "RespostasCep.h"
 
+#include "toolkit/SiteFiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -80,7 +82,9 @@ QString RespostasCep::guarda(const QString &cep, const QHash<QString, QString> &
         return QStringLiteral("Não foi possível criar a pasta %1.").arg(pasta);
     QSaveFile file(m_arquivo);
     const QByteArray bytes = QJsonDocument(todas).toJson(QJsonDocument::Compact);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Set on the file written aside, so the renamed file is the group's from its first byte.
+    if (!file.open(QIODevice::WriteOnly) || !file.setPermissions(kvt::files::kGroupOnly) ||
+        file.write(bytes) != bytes.size() || !file.commit())
         return QStringLiteral("Não foi possível gravar %1: %2").arg(m_arquivo, file.errorString());
     return {};
 }

@@ -6,6 +6,7 @@
 #include "host/HostZet.h"
 #include "tests/CannedServer.h"
 #include "toolkit/Dispatch.h"
+#include "toolkit/SiteFiles.h"
 #include "toolkit/TouchButton.h"
 
 #include <QApplication>
@@ -295,6 +296,8 @@ void TstConsultaCep::preencheEndereco()
     QCOMPARE(guardadas.procura(kCepWeb, QDate::currentDate()).has_value(), dica.isEmpty());
     if (!dica.isEmpty())
         return;
+    QCOMPARE(QFile::permissions(cadcons::RespostasCep::arquivoDoHost(m_host->path())),
+             kvt::files::kGroupOnly);
     const qsizetype pedidos = primeiro->requests() + segundo->requests();
     poeEndereco(*form, kAntes);
     digitaCep(*form, kCepWeb, urls[0], urls[1]);
