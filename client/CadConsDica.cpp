@@ -54,8 +54,19 @@ CadConsDica::CadConsDica(const CadConsEdicao &edicao, const CadConsEdicao::Texto
 {
 }
 
+void CadConsDica::avisa(const QString &aviso)
+{
+    m_aviso = aviso;
+    m_avisoMostrado = false;
+}
+
 const QString &CadConsDica::atualiza()
 {
+    if (!m_aviso.isEmpty() && !m_avisoMostrado) {
+        m_avisoMostrado = true;
+        return m_aviso;
+    }
+    m_aviso.clear();
     const int campo = m_edicao.inLblAtiv;
     const QString texto = campo == Cpf || campoTelefone(campo) ? m_textos.texto(campo) : QString();
     if (campo == m_campo && texto == m_texto)

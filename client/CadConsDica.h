@@ -17,6 +17,9 @@ public:
     // The list is asked again only when the field or its text has changed.
     const QString &atualiza();
     const QString &linha() const { return m_linha; }
+    // A notice that takes the line's place at the next atualiza() and is gone at the one after,
+    // that is until the next key: atualiza() runs once after every key and touch.
+    void avisa(const QString &aviso);
 
 private:
     QString procura(int campo, const QString &texto) const;
@@ -28,4 +31,6 @@ private:
     int m_campo = -1;
     QString m_texto;
     QString m_linha;
+    QString m_aviso;
+    bool m_avisoMostrado = false;
 };

@@ -111,6 +111,7 @@ bool TfrmCadCons::buscaCep()
                            {"CDBAIRRO", cadcons::Bairro},
                            {"NMBAIRRO", cadcons::NmBairro},
                            {"DSLOGCEP", cadcons::Endereco}});
+    anotaEntrega(cdsInfCep);
     return true;
 }
 
@@ -180,5 +181,6 @@ bool TfrmCadCons::buscaBairro()
         return false;
     cadcons::copiaColunas(*this, cdsBairro,
                           {{"CDBAIRRO", cadcons::Bairro}, {"NMBAIRRO", cadcons::NmBairro}});
+    anotaEntrega(cdsBairro);
     return true;
 }

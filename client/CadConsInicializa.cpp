@@ -153,6 +153,7 @@ void TfrmCadCons::carregaConsumidor()
     estado().adqPesqConsumidor->first();
 
     cadcons::copiaColunas(*this, *estado().adqPesqConsumidor, cadcons::colunasConsumidor());
+    anotaEntrega(*estado().adqPesqConsumidor);
     mostraTipoVenda();
 }
 

@@ -344,6 +344,14 @@ void TfrmCadCons::criaControles()
     p.setColor(QPalette::WindowText, QColor(176, 0, 0));
     lblDica->setPalette(p);
 
+    // The delivery line takes the white strip under the reference field, inside the address
+    // area; drawn from its foot so that descenders stay clear of the area's border.
+    lblEntrega = cria<QLabel>(this, "lblEntrega", {16, 320, 752, 11});
+    lblEntrega->setFont(arial(11, true));
+    lblEntrega->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    p.setColor(QPalette::WindowText, QColor(0, 96, 0));
+    lblEntrega->setPalette(p);
+
     msgPadrao = new TMessages(this);
     msgPadrao->setObjectName(QStringLiteral("msgPadrao"));
     msgPadrao->setLines(cadcons::linhasMensagens());

@@ -108,9 +108,11 @@ void TfrmCadCons::dxfBairroClick()
     if (escolhe(cdsBairro, resultado, QStringLiteral("getBairro"),
                 QLatin1Char('-') + municipio + QLatin1Char('-') + estado + QLatin1Char('-') + pais +
                     QStringLiteral("-T"),
-                "BAIRRO_NCAD", QStringLiteral("N")))
+                "BAIRRO_NCAD", QStringLiteral("N"))) {
         cadcons::copiaColunas(*this, cdsBairro,
                               {{"CDBAIRRO", cadcons::Bairro}, {"NMBAIRRO", cadcons::NmBairro}});
+        anotaEntrega(cdsBairro);
+    }
 }
 
 void TfrmCadCons::dxfTipoVendaClick()
@@ -135,6 +137,8 @@ void TfrmCadCons::sbtPesqConsClick()
     estado().stCdClienteConsumidor =
         estado().adqPesqConsumidor->asString(QStringLiteral("CDCLIENTE"));
     cadcons::copiaColunas(*this, *estado().adqPesqConsumidor, cadcons::colunasConsumidor());
+    // The list reads the neighbourhood's fee and time with the consumer.
+    anotaEntrega(*estado().adqPesqConsumidor);
     mostraTipoVenda();
 }
 

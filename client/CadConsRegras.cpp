@@ -7,9 +7,11 @@
 #include "toolkit/DataSet.h"
 #include "toolkit/Exceptions.h"
 #include "toolkit/ShortDate.h"
+#include "toolkit/SiteFiles.h"
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QStringList>
 
 QString stDigital;
@@ -321,8 +323,11 @@ QString CadConsRegras::gravaCache()
             throw kvt::Exception(QStringLiteral("Não foi possível criar a pasta %1.").arg(pasta));
         cdsPais_Estado.saveToFile(arquivo);
     } catch (const kvt::Exception &erro) {
+        const QString porque = kvt::files::whyNotWritable(arquivo);
         return QStringLiteral("O consumidor foi gravado, mas o arquivo %1 não: %2")
-            .arg(arquivo, erro.message());
+            .arg(arquivo, porque.isEmpty() ? erro.message() : porque);
     }
+    // Written aside and renamed, the file takes the umask's mode; the group's is 0660.
+    QFile::setPermissions(arquivo, kvt::files::kGroupOnly);
     return {};
 }

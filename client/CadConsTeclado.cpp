@@ -99,6 +99,25 @@ void TfrmCadCons::setTexto(int numero, const QString &texto)
 {
     if (kvt::TouchButton *controle = campo(numero))
         controle->setCaption(texto);
+    // The delivery line follows the neighbourhood whichever way it is cleared or changed.
+    if (numero == cadcons::Bairro)
+        mostraEntrega();
+}
+
+void TfrmCadCons::anotaEntrega(const kvt::DataSet &origem)
+{
+    m_entrega.anota(origem, edtBairro->caption());
+    mostraEntrega();
+}
+
+void TfrmCadCons::mostraEntrega()
+{
+    const QString linha = m_entrega.linhaPara(edtBairro->caption());
+    if (lblEntrega->text() == linha)
+        return;
+    lblEntrega->setText(linha);
+    // The host's replay prints it with `dump`.
+    setProperty("kvtEntrega", linha);
 }
 
 void TfrmCadCons::postaTexto(int inTag, const QString &stNumAdd, bool boBckSpc)

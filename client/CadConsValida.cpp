@@ -42,4 +42,10 @@ void TfrmCadCons::confirmar()
 void TfrmCadCons::preencheEndViaCep()
 {
     m_viaCep.preencheEndViaCep();
+    m_dica.avisa(m_viaCep.aviso());
+    // A neighbourhood the answer resolved is the current row of its look-up.
+    const kvt::MemTable &bairro = m_viaCep.cdsBairroViaCep;
+    if (bairro.active() && bairro.hasCurrent() &&
+        bairro.asString(QStringLiteral("CDBAIRRO")) == texto(cadcons::Bairro))
+        anotaEntrega(bairro);
 }

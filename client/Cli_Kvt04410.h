@@ -2,6 +2,7 @@
 
 #include "CadConsDica.h"
 #include "CadConsEdicao.h"
+#include "CadConsEntrega.h"
 #include "CadConsMascara.h"
 #include "CadConsRegras.h"
 #include "CadConsViaCep.h"
@@ -182,6 +183,7 @@ private:
     QLabel *lblReferencia = nullptr;
     QLabel *lblCodTela = nullptr;
     QLabel *lblDica = nullptr;
+    QLabel *lblEntrega = nullptr;
 
     kvt::RoundShape *blsBorda1 = nullptr;
     kvt::RoundShape *blsBorda2 = nullptr;
@@ -287,6 +289,7 @@ private:
     CadConsRegras m_regras{m_edicao, *this, *this, *this};
     CadConsViaCep m_viaCep{*this, *this, m_edicao.estado};
     CadConsDica m_dica{m_edicao, *this};
+    CadConsEntrega m_entrega;
 
     CadConsEstado &estado() { return m_edicao.estado; }
     const CadConsEstado &estado() const { return m_edicao.estado; }
@@ -327,6 +330,10 @@ private:
                  const QString &argumentos, const char *listaVazia, const QString &pais);
     // The sale type of the consumer row shown.
     void mostraTipoVenda();
+    // The neighbourhood on the screen was taken from the current row of `origem`; the delivery
+    // line shows its fee and time while the neighbourhood stays.
+    void anotaEntrega(const kvt::DataSet &origem);
+    void mostraEntrega();
     void ligaControles();
 
     void criaControles();

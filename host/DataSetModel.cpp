@@ -139,10 +139,14 @@ QVariant DataSetModel::data(const QModelIndex &index, int role) const
     const int field = fieldOfColumn(index.column());
     const kvt::FieldType type = m_dataSet.fields().at(field).type;
     switch (role) {
-    case Qt::DisplayRole:
-        if (m_rowSearch)
-            return displayText(m_fetched.at(index.row()).at(field), type);
-        return displayText(m_dataSet.value(sourceRow(index.row()), field), type);
+    case Qt::DisplayRole: {
+        const QString text =
+            displayText(m_rowSearch ? m_fetched.at(index.row()).at(field)
+                                    : m_dataSet.value(sourceRow(index.row()), field),
+                        type);
+        // Shown at the counter; the stored value stays in the data set for the form.
+        return m_dataSet.fields().at(field).cpf ? kvt::text::cpfMasked(text) : text;
+    }
     case Qt::TextAlignmentRole:
         if (type == kvt::FieldType::Integer || type == kvt::FieldType::Float)
             return int(Qt::AlignRight | Qt::AlignVCenter);

@@ -50,13 +50,14 @@ constexpr std::array<SessionSetting, 9> kSessionSettings{{
     {DbProduct::Oracle, "ALTER SESSION SET NLS_DATE_FORMAT = 'DD/MM/YYYY'"},
 }};
 
-// The driver's text, with the connection's password taken out should a driver repeat it.
+// The driver's text, with the connection's password taken out should a driver repeat it, also
+// one inside an ODBC connection string.
 QString driverText(const QSqlDatabase &db, const QSqlError &error)
 {
     QString text = error.text();
     if (!db.password().isEmpty())
         text.replace(db.password(), QStringLiteral("***"));
-    return text;
+    return maskPassword(text);
 }
 
 } // namespace

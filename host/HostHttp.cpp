@@ -123,7 +123,8 @@ QVariant request(const QString &url, const QString &formato, const QString &meto
     QNetworkAccessManager manager;
     QNetworkReply *const reply = manager.sendCustomRequest(networkRequest, verb, corpo);
 
-    const int seconds = timeoutSeconds(tempoLimite);
+    // The terminal's bound rules over the caller's: the counter never waits longer.
+    const int seconds = std::min(timeoutSeconds(tempoLimite), cepTimeoutSeconds());
     bool timedOut = false;
     QEventLoop loop;
     QTimer timer;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QtDebug>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -21,6 +22,15 @@ MensagemPresenter &mensagemPresenter()
 {
     static MensagemPresenter presenter;
     return presenter;
+}
+
+// A whole number of seconds from the environment, at least `minimum` and at most a day; the
+// default when unset or no such number.
+int secondsSetting(const char *variable, int fallback, int minimum)
+{
+    bool ok = false;
+    const int value = qEnvironmentVariable(variable).trimmed().toInt(&ok);
+    return ok && value >= minimum ? std::min(value, 24 * 60 * 60) : fallback;
 }
 
 // Environment value, else the fallback; no trailing "/" either way.
@@ -121,4 +131,22 @@ QString hostDir()
 QString cepServiceUrl()
 {
     return folderSetting("KVT_CEP_URL", QStringLiteral("https://viacep.com.br"));
+}
+
+QString cepFallbackUrl()
+{
+    if (qEnvironmentVariableIsSet("KVT_CEP_FALLBACK_URL") &&
+        qEnvironmentVariable("KVT_CEP_FALLBACK_URL").trimmed().isEmpty())
+        return {};
+    return folderSetting("KVT_CEP_FALLBACK_URL", QStringLiteral("https://brasilapi.com.br"));
+}
+
+int cepTimeoutSeconds()
+{
+    return secondsSetting("KVT_CEP_TIMEOUT_S", 3, 1);
+}
+
+int cepPauseSeconds()
+{
+    return secondsSetting("KVT_CEP_PAUSE_S", 600, 0);
 }

@@ -70,7 +70,8 @@ HOSTZET_EXPORT void SetADODBSession(QSqlDatabase &connection);
 // One HTTP(S) request, waited on with a time-out in seconds (30 when the text is no positive
 // number). Returns {status, body-or-error}: 200 and the body on success; the failed request's
 // status and its body (or the error text when it has none); 999 and the error text for a
-// failure without a status (refused, name not found, time-out, invalid URL). The raw body goes
+// failure without a status (refused, name not found, time-out, invalid URL). The wait is never
+// longer than cepTimeoutSeconds(), whatever `tempoLimite` says. The raw body goes
 // to `resposta` and the response headers, one "Name: value" line each, to `cabecalho` (either
 // may be null; a closed device is opened for writing). `formato` names the type of `corpo`
 // ("TEXT", "JSON", "XML"). User input is held off while waiting. Never throws.
@@ -98,3 +99,12 @@ HOSTZET_EXPORT QString defaultHostDir();
 HOSTZET_EXPORT QString hostDir();
 // Base address of the public postal-code service: KVT_CEP_URL, else its public address.
 HOSTZET_EXPORT QString cepServiceUrl();
+// Base address of the second postal-code service, which follows BrasilAPI's CEP v1 contract:
+// KVT_CEP_FALLBACK_URL, else BrasilAPI's public address; empty when the variable is set empty
+// (no second service).
+HOSTZET_EXPORT QString cepFallbackUrl();
+// The longest wait on a web request, in seconds: KVT_CEP_TIMEOUT_S, else 3.
+HOSTZET_EXPORT int cepTimeoutSeconds();
+// How long a postal-code service that gave no answer is left alone, in seconds:
+// KVT_CEP_PAUSE_S, else 600 (0: never).
+HOSTZET_EXPORT int cepPauseSeconds();

@@ -17,10 +17,18 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdlib>
+#include <vector>
 
 namespace {
 constexpr int RowHeight = 40; // a row a finger can hit
 constexpr int MaxColumnChars = 40;
+// Codes, numbers, CPFs and telephones keep their width; longer texts share what is left.
+constexpr int MaxCodeChars = 16;
+constexpr int DialogWidth = 760;
+constexpr int DialogHeight = 560;
+constexpr int Margin = 14;
+constexpr int ScrollBarWidth = 30;
 
 // The magnifying glass beside the search line, as on the form's list buttons.
 class SearchMark : public QWidget
@@ -40,6 +48,15 @@ protected:
 QColor colourOr(int stored, const QColor &fallback)
 {
     return stored != 0 ? kvt::tcolor(stored) : fallback;
+}
+
+// Text over a face: the stored colour unless it would vanish on the face (0 is both "none"
+// and black; a white heading with text 0 left the captions white on white).
+QColor textOn(const QColor &face, int stored)
+{
+    const QColor contrasting = face.lightness() > 127 ? QColor(Qt::black) : QColor(Qt::white);
+    const QColor text = colourOr(stored, contrasting);
+    return std::abs(text.lightness() - face.lightness()) < 64 ? contrasting : text;
 }
 
 // Rows a key moves the chosen row by; 0 for a key that does not move it.
@@ -66,6 +83,8 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
 {
     QFont big = font();
     big.setPixelSize(20);
+    QFont rows = font();
+    rows.setPixelSize(18);
 
     m_search->setFont(big);
     m_search->setMinimumHeight(48);
@@ -75,7 +94,7 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
             [this](const QString &text) { kvt::dispatch([&] { narrow(text); }); });
 
     m_view->setModel(m_model);
-    m_view->setFont(big);
+    m_view->setFont(rows);
     // The search line keeps the keyboard; the arrows reach the list from there.
     m_view->setFocusPolicy(Qt::NoFocus);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -91,7 +110,7 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
     m_view->horizontalHeader()->setHighlightSections(false);
     m_view->horizontalHeader()->setMinimumHeight(RowHeight);
     m_view->verticalScrollBar()->setStyleSheet(
-        QStringLiteral("QScrollBar:vertical { width: 30px; }"));
+        QStringLiteral("QScrollBar:vertical { width: %1px; }").arg(ScrollBarWidth));
     connect(m_view, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &index) { kvt::dispatch([&] { choose(index.row()); }); });
     applyColours(cores);
@@ -115,13 +134,13 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
     buttons->addStretch();
 
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(14, 14, 14, 14);
+    layout->setContentsMargins(Margin, Margin, Margin, Margin);
     layout->setSpacing(10);
     layout->addLayout(searchRow);
     layout->addWidget(m_view, 1);
     layout->addLayout(buttons);
 
-    setFixedSize(760, 560);
+    setFixedSize(DialogWidth, DialogHeight);
     m_search->setFocus();
 
     // Open on the data set's current row, so the operator sees where the table stands; a list
@@ -133,7 +152,7 @@ PesquisaDialog::PesquisaDialog(kvt::DataSet &tabela, const PesquisaCores &cores,
 void PesquisaDialog::applyColours(const PesquisaCores &cores)
 {
     const QColor head = colourOr(cores.cabecalho, frameColour());
-    const QColor headText = colourOr(cores.textoCabecalho, Qt::white);
+    const QColor headText = textOn(head, cores.textoCabecalho);
     m_view->horizontalHeader()->setStyleSheet(
         QStringLiteral(
             "QHeaderView::section { background-color: %1; color: %2; font-weight: bold;"
@@ -141,8 +160,9 @@ void PesquisaDialog::applyColours(const PesquisaCores &cores)
             .arg(head.name(), headText.name()));
 
     QPalette pal = m_view->palette();
-    pal.setColor(QPalette::Highlight, colourOr(cores.selecao, QColor(250, 205, 180)));
-    pal.setColor(QPalette::HighlightedText, colourOr(cores.textoSelecao, Qt::black));
+    const QColor chosen = colourOr(cores.selecao, QColor(250, 205, 180));
+    pal.setColor(QPalette::Highlight, chosen);
+    pal.setColor(QPalette::HighlightedText, textOn(chosen, cores.textoSelecao));
     m_view->setPalette(pal);
 }
 
@@ -152,15 +172,46 @@ void PesquisaDialog::sizeColumns()
     // Codes are digits, wider than the average letter.
     const int charWidth = std::max(fm.averageCharWidth(), fm.horizontalAdvance(QLatin1Char('0')));
     const QList<kvt::FieldDef> &fields = m_tabela.fields();
+    std::vector<int> widths;
+    std::vector<bool> flexible; // a text: gives up room when the list is too wide
+    std::vector<int> least;     // a caption is never cut
+    int total = 0;
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const kvt::FieldDef &f = fields.at(m_model->fieldOfColumn(column));
         int chars = f.displayWidth > 0 ? f.displayWidth : std::min(f.size, MaxColumnChars);
         if (chars <= 0)
             chars = 12;
-        const int width =
-            std::max(chars * charWidth + 16, fm.horizontalAdvance(f.displayLabel()) + 24);
-        m_view->setColumnWidth(column, width);
+        least.push_back(fm.horizontalAdvance(f.displayLabel()) + 24);
+        widths.push_back(std::max(chars * charWidth + 16, least.back()));
+        flexible.push_back(chars > MaxCodeChars);
+        total += widths.back();
     }
+    // Never a sideways scroll on a touch screen: what is missing comes from the flexible
+    // columns in proportion to their widths, none below its caption (the text shows elided).
+    const int available = DialogWidth - 2 * Margin - 2 * m_view->frameWidth() - ScrollBarWidth;
+    bool settled = total <= available;
+    while (!settled) {
+        int room = available;
+        qint64 shared = 0;
+        for (size_t i = 0; i < widths.size(); ++i) {
+            if (flexible[i])
+                shared += widths[i];
+            else
+                room -= widths[i];
+        }
+        settled = true;
+        for (size_t i = 0; i < widths.size() && shared > 0; ++i) {
+            if (!flexible[i])
+                continue;
+            const int width = int(qint64(room) * widths[i] / shared);
+            // One at its caption is settled; the others share the room again without it.
+            settled = settled && width >= least[i];
+            widths[i] = std::max(width, least[i]);
+            flexible[i] = width > least[i];
+        }
+    }
+    for (size_t i = 0; i < widths.size(); ++i)
+        m_view->setColumnWidth(int(i), widths[i]);
 }
 
 void PesquisaDialog::narrow(const QString &text)

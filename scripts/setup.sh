@@ -10,6 +10,8 @@ packages=(
     xvfb xdotool qt6-qpa-plugins libxcb-cursor0
     # the Debian package and its checks
     dpkg-dev file lintian
+    # the SQL Server and Oracle texts executed on H2 in each product's mode, compared with SQLite
+    default-jdk-headless libh2-java libxerial-sqlite-jdbc-java libgoogle-gson-java
 )
 
 # The grammar test of the SQL Server and Oracle texts runs under Node; one installed otherwise

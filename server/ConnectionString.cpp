@@ -2,6 +2,7 @@
 
 #include "host/HostZet.h"
 #include "toolkit/Exceptions.h"
+#include "toolkit/SiteFiles.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -128,9 +129,24 @@ QSqlDatabase openDatabase(const QString &connection, const QString &connectionNa
     if (!QSqlDatabase::isDriverAvailable(spec.driver))
         throw kvt::Exception(semSenha(
             QStringLiteral("Driver de banco de dados indisponível: %1").arg(spec.driver), spec));
-    if (spec.driver == QLatin1String("QSQLITE") && !QFileInfo(spec.database).isFile())
-        throw kvt::Exception(
-            semSenha(QStringLiteral("Banco de dados não encontrado: %1").arg(spec.database), spec));
+    if (spec.driver == QLatin1String("QSQLITE")) {
+        if (!QFileInfo(spec.database).isFile()) {
+            // A folder this account may not enter hides the file: say so, not "not found".
+            const QString why = kvt::files::whyHidden(spec.database);
+            throw kvt::Exception(semSenha(
+                why.isEmpty()
+                    ? QStringLiteral("Banco de dados não encontrado: %1").arg(spec.database)
+                    : why,
+                spec));
+        }
+        // SQLite says no more than "readonly database", and only at the first write; its
+        // journal files are made in the database's folder.
+        for (const char *suffix : {"", "-wal", "-shm", "-journal"}) {
+            const QString why = kvt::files::whyNotWritable(spec.database + QLatin1String(suffix));
+            if (!why.isEmpty())
+                throw kvt::Exception(semSenha(why, spec));
+        }
+    }
 
     QString failure;
     {

@@ -188,19 +188,30 @@ std::unique_ptr<ListReader> databaseReader(const QSqlDatabase &source,
 
 QList<kvt::FieldDef> consumerListFields(QList<kvt::FieldDef> fields)
 {
-    static const std::pair<const char *, const char *> shown[] = {
-        {"NMCONSUMIDOR", "Nome"},     {"NRTELECONS", "Telefone"}, {"NRTELE2CONS", "Comercial"},
-        {"NRCELULARCONS", "Celular"}, {"NRCPFRESPCON", "CPF"},    {"DSENDECONS", "Endereço"},
-        {"NRENDECONS", "Número"},     {"NMBAIRRO", "Bairro"},     {"NMMUNICIPIO", "Município"},
+    // What an operator on the telephone tells a person by, within the dialog's width; the other
+    // telephones are still searched, not shown, and the CPF shows masked. The widths are
+    // characters: the texts share the room in proportion.
+    struct Shown
+    {
+        const char *name;
+        const char *label;
+        int width;
+    };
+    static const Shown shown[] = {
+        {"NMCONSUMIDOR", "Nome", 40},   {"NRTELECONS", "Telefone", 11},
+        {"DSENDECONS", "Endereço", 30}, {"NRENDECONS", "Nº", 4},
+        {"NMBAIRRO", "Bairro", 20},     {"NRCPFRESPCON", "CPF", 13},
     };
     for (kvt::FieldDef &field : fields) {
         field.hidden = true;
-        for (const auto &[name, label] : shown) {
-            if (kvt::text::equalIgnoringAsciiCase(field.name, QString::fromLatin1(name))) {
+        for (const Shown &column : shown) {
+            if (kvt::text::equalIgnoringAsciiCase(field.name, QString::fromLatin1(column.name))) {
                 field.hidden = false;
-                field.label = QString::fromUtf8(label);
+                field.label = QString::fromUtf8(column.label);
+                field.displayWidth = column.width;
             }
         }
+        field.cpf = kvt::text::equalIgnoringAsciiCase(field.name, u"NRCPFRESPCON");
     }
     return fields;
 }

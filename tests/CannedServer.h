@@ -6,13 +6,14 @@
 #include <QString>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <functional>
 #include <utility>
 
-// A one-answer HTTP server on the loopback: it reads the request head and answers with the
-// canned bytes (none: it keeps the connection open and stays silent). `onRequest` runs when a
-// whole request has arrived, while the client is still waiting for the answer.
+// A canned HTTP server on the loopback: it reads each request head and answers with the canned
+// bytes (none: it keeps the connection open and stays silent), `delayMs` later. `onRequest` runs
+// when a whole request has arrived, while the client is still waiting for the answer.
 class CannedServer : public QObject
 {
 public:
@@ -20,7 +21,8 @@ public:
     {
         connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = m_server.nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { serve(socket); });
+                connect(socket, &QTcpSocket::readyRead, this,
+                        [this, socket, c = Connection()]() mutable { serve(socket, c); });
         });
     }
 
@@ -30,35 +32,46 @@ public:
         return QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path);
     }
     QByteArray request() const { return m_request; }
+    qsizetype requests() const { return m_request.count(" HTTP/1.1\r\n"); }
     std::function<void()> onRequest;
+    int delayMs = 0;
 
 private:
-    // Answers once the head and as many body bytes as it announced have arrived.
-    void serve(QTcpSocket *socket)
+    struct Connection
     {
-        m_request += socket->readAll();
-        const qsizetype headEnd = m_request.indexOf("\r\n\r\n");
-        if (m_answered || headEnd < 0)
+        QByteArray request;
+        bool answered = false;
+    };
+
+    // Answers once the head and as many body bytes as it announced have arrived.
+    void serve(QTcpSocket *socket, Connection &c)
+    {
+        const QByteArray bytes = socket->readAll();
+        m_request += bytes;
+        c.request += bytes;
+        const qsizetype headEnd = c.request.indexOf("\r\n\r\n");
+        if (c.answered || headEnd < 0)
             return;
         static const QRegularExpression lengthPattern(QStringLiteral("\r\nContent-Length: *(\\d+)"),
                                                       QRegularExpression::CaseInsensitiveOption);
         const QRegularExpressionMatch length =
-            lengthPattern.match(QString::fromLatin1(m_request.left(headEnd)));
-        if (length.hasMatch() && m_request.size() - headEnd - 4 < length.captured(1).toInt())
+            lengthPattern.match(QString::fromLatin1(c.request.left(headEnd)));
+        if (length.hasMatch() && c.request.size() - headEnd - 4 < length.captured(1).toInt())
             return;
-        m_answered = true;
+        c.answered = true;
         if (onRequest)
             onRequest();
         if (m_answer.isEmpty())
             return;
-        socket->write(m_answer);
-        socket->disconnectFromHost();
+        QTimer::singleShot(delayMs, socket, [this, socket] {
+            socket->write(m_answer);
+            socket->disconnectFromHost();
+        });
     }
 
     QTcpServer m_server;
     QByteArray m_answer;
     QByteArray m_request;
-    bool m_answered = false;
 };
 
 // An HTTP/1.1 answer with its length, closing the connection.
@@ -70,4 +83,12 @@ inline QByteArray httpAnswer(const QByteArray &statusLine, const QByteArray &con
         bytes += "Content-Type: " + contentType + "\r\n";
     bytes += "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n";
     return bytes + body;
+}
+
+// The address of a loopback port nobody listens on: the connection is refused.
+inline QString refusedUrl()
+{
+    QTcpServer closed;
+    closed.listen(QHostAddress::LocalHost);
+    return QStringLiteral("http://127.0.0.1:%1").arg(closed.serverPort());
 }

@@ -22,8 +22,9 @@ struct KVT_TOOLKIT_EXPORT FieldDef
     bool hidden = false;  // not shown by the list dialog
     int displayWidth = 0; // characters; 0 = derived from size
     bool wide = false;    // String/Memo held as UTF-16 in a packet instead of Windows-1252
+    bool cpf = false;     // a CPF: the list dialog shows it masked (kvt::text::cpfMasked)
     quint32 packetType = 0;
-    quint16 packetFlags = 0;  // attribute flags of a loaded packet besides hidden
+    quint16 packetFlags = 0; // attribute flags of a loaded packet besides hidden
     QByteArray packetParams;
 
     QString displayLabel() const { return label.isEmpty() ? name : label; }

@@ -174,6 +174,21 @@ bool cpfValid(QStringView cpf)
     return cpfCheckDigits(cpf.first(9)) == cpf.sliced(9);
 }
 
+QString cpfMasked(QStringView stored)
+{
+    if (isBlank(stored))
+        return {};
+    QString digits;
+    for (const QChar c : stored) {
+        if (c == u'.' || c == u'-' || isBlank(c))
+            continue;
+        digits.append(c);
+    }
+    if (digits.size() != CpfLength || !allAsciiDigits(digits))
+        return QStringLiteral("***.***.***-**");
+    return QStringLiteral("***.%1.%2-**").arg(digits.mid(3, 3), digits.mid(6, 3));
+}
+
 namespace {
 
 // Latin-1 folded to lower case without accents; the system's text is single-byte, so this

@@ -47,6 +47,11 @@ KVT_TOOLKIT_EXPORT QString cpfCheckDigits(QStringView nineDigits);
 // Eleven ASCII digits whose check digits are right. The same-digit sequences (11111111111, ...)
 // satisfy the arithmetic but are never issued, so they are refused.
 KVT_TOOLKIT_EXPORT bool cpfValid(QStringView cpf);
+// A CPF as a list shows it: "***.456.789-**", the first three and the last two digits hidden.
+// Only eleven digits (dots, dash and blanks aside) show their middle six; any other stored
+// text shows none ("***.***.***-**"), so a short or odd value never gives more away. Blank
+// stays empty.
+KVT_TOOLKIT_EXPORT QString cpfMasked(QStringView stored);
 
 // Case and accents folded away for searching: "José" and "JOSE" both give "jose".
 KVT_TOOLKIT_EXPORT char16_t foldChar(QChar c);

@@ -2,8 +2,10 @@
 
 #include "KeyNames.h"
 
+#include "host/DataSetModel.h"
 #include "host/DigitalDialog.h"
 #include "host/HostZet.h"
+#include "host/PesquisaDialog.h"
 #include "host/ScreenServices.h"
 #include "toolkit/DataSet.h"
 #include "toolkit/Dispatch.h"
@@ -11,9 +13,13 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QSocketNotifier>
+#include <QTableView>
 #include <QTimer>
 #include <QWidget>
 
@@ -75,8 +81,11 @@ void Replay::install()
     kvt::setGeneralErrorHandler(
         [this](const QString &message) { m_out << "ERROR " << oneLine(message) << Qt::endl; });
 
-    Pesquisa = [this](kvt::DataSet &tabela, int, const QString &, int, int, int, int, int) {
+    Pesquisa = [this](kvt::DataSet &tabela, int, const QString &, int cor1, int cor2, int cor3,
+                      int cor5, int) {
         m_out << "LIST " << tabela.name() << ' ' << tabela.recordCount() << Qt::endl;
+        if (!m_looks.isEmpty())
+            look(tabela, m_looks.dequeue(), {cor1, cor2, cor3, cor5});
         if (m_listAnswers.isEmpty()) {
             fail(QStringLiteral("no answer given for the list dialog of %1").arg(tabela.name()));
             return false;
@@ -194,6 +203,8 @@ void Replay::run(const QString &line)
             m_listAnswers.enqueue(argument);
     } else if (command == QLatin1String("cancel")) {
         m_listAnswers.enqueue(QString());
+    } else if (command == QLatin1String("look")) {
+        m_looks.enqueue(argument);
     } else if (command == QLatin1String("fingerprint")) {
         m_fingerprints.enqueue(argument.split(QLatin1Char(' '), Qt::SkipEmptyParts));
     } else if (command == QLatin1String("dump")) {
@@ -212,6 +223,33 @@ void Replay::run(const QString &line)
     } else {
         fail(QStringLiteral("unknown command: %1").arg(line));
     }
+}
+
+void Replay::look(kvt::DataSet &tabela, const QString &typed, const PesquisaCores &cores)
+{
+    // The host's own dialog, shown without a loop of its own and never answered: only read.
+    PesquisaDialog dialog(tabela, cores, screen());
+    dialog.searchLine()->setText(typed);
+    dialog.show();
+    QCoreApplication::processEvents();
+    const QTableView *view = dialog.view();
+    const DataSetModel *model = dialog.model();
+    QStringList cells;
+    for (int column = 0; column < model->columnCount(); ++column)
+        cells.append(model->headerData(column, Qt::Horizontal).toString());
+    m_out << "SHOWN HEADER " << cells.join(QLatin1Char('|')) << Qt::endl;
+    const int last = view->rowAt(view->viewport()->height() - 1);
+    const int rows = last < 0 ? model->rowCount() : last + 1;
+    for (int row = 0; row < rows; ++row) {
+        cells.clear();
+        for (int column = 0; column < model->columnCount(); ++column)
+            cells.append(oneLine(model->index(row, column).data().toString()));
+        m_out << "SHOWN ROW " << cells.join(QLatin1Char('|')) << Qt::endl;
+    }
+    const bool sideways = view->horizontalScrollBar()->isVisible() ||
+                          view->horizontalHeader()->length() > view->viewport()->width();
+    m_out << "SHOWN SCROLLBAR " << (sideways ? "horizontal" : "none") << Qt::endl;
+    dialog.hide();
 }
 
 void Replay::fail(const QString &message)
@@ -434,6 +472,8 @@ void Replay::dump()
             m_out << ' ' << w->objectName();
     }
     m_out << Qt::endl;
+    const QString entrega = oneLine(form->property("kvtEntrega").toString());
+    m_out << "ENTREGA" << (entrega.isEmpty() ? QString() : QLatin1Char(' ') + entrega) << Qt::endl;
 }
 
 void Replay::screenshot(const QString &fileName)

@@ -11,6 +11,11 @@
 class QSocketNotifier;
 class QWidget;
 struct KeyStroke;
+struct PesquisaCores;
+
+namespace kvt {
+class DataSet;
+}
 
 // Drives the screen from a script, for acceptance tests and for reproducing an operator's
 // report. It answers the host's dialogs itself (messages, list dialog, fingerprint capture), so
@@ -35,7 +40,10 @@ public:
     // Script lines not run because the screen closed (or never opened) first.
     int unrun() const { return int(m_lines.size()) - m_next; }
     // Answers given for list dialogs and fingerprint captures that never came.
-    int unusedAnswers() const { return int(m_listAnswers.size() + m_fingerprints.size()); }
+    int unusedAnswers() const
+    {
+        return int(m_listAnswers.size() + m_looks.size() + m_fingerprints.size());
+    }
 
 protected:
     // The key log: every key event that reaches the screen, from the script or a keyboard.
@@ -63,6 +71,8 @@ private:
     void touch(const QString &name);
     void dump();
     void screenshot(const QString &fileName);
+    // `look TEXT`: prints what the host's list dialog shows with TEXT typed in its search.
+    void look(kvt::DataSet &tabela, const QString &typed, const PesquisaCores &cores);
 
     QWidget *screen() const;
 
@@ -79,6 +89,7 @@ private:
     QSocketNotifier *m_stdin = nullptr;
     QTimer m_awaitTimeout;
     QQueue<QString> m_listAnswers; // "COLUMN=VALUE", or empty for cancel
+    QQueue<QString> m_looks;       // search texts of the list dialogs to show
     QQueue<QStringList> m_fingerprints;
     QTextStream m_out;
 };

@@ -38,6 +38,13 @@ QString description()
                "                   one: its own folder)\n"
                "  KVT_CEP_URL      base address of the postal-code web service\n"
                "                   (default https://viacep.com.br)\n"
+               "  KVT_CEP_FALLBACK_URL  base address of the second postal-code service, asked\n"
+               "                   when the first gives no answer (default\n"
+               "                   https://brasilapi.com.br; empty: none)\n"
+               "  KVT_CEP_TIMEOUT_S  longest wait on each postal-code service, in seconds\n"
+               "                   (default 3)\n"
+               "  KVT_CEP_PAUSE_S  how long a service that gave no answer is not asked, in\n"
+               "                   seconds (default 600)\n"
                "  QT_QPA_PLATFORM  display platform (xcb, offscreen); offscreen without a display")
         .arg(defaultHostDir());
 }
@@ -48,38 +55,32 @@ int fail(const QString &message)
     return 2;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+struct Options
 {
-    // Without a display the screen still runs, offscreen (scripts and CI).
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("pos-host"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(description());
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption moduleOption(QStringLiteral("module"),
-                                          QStringLiteral("The module to load."),
-                                          QStringLiteral("PATH"), defaultModulePath());
-    const QCommandLineOption connectionOption(QStringLiteral("connection"),
-                                              QStringLiteral("Database connection string."),
-                                              QStringLiteral("STRING"));
-    const QCommandLineOption replayOption(QStringLiteral("replay"),
-                                          QStringLiteral("Drive the screen from a script."),
-                                          QStringLiteral("FILE"));
-    const QCommandLineOption roundsOption(
+    QCommandLineOption module{QStringLiteral("module"), QStringLiteral("The module to load."),
+                              QStringLiteral("PATH"), defaultModulePath()};
+    QCommandLineOption connection{QStringLiteral("connection"),
+                                  QStringLiteral("Database connection string."),
+                                  QStringLiteral("STRING")};
+    QCommandLineOption replay{QStringLiteral("replay"),
+                              QStringLiteral("Drive the screen from a script."),
+                              QStringLiteral("FILE")};
+    QCommandLineOption rounds{
         QStringLiteral("rounds"),
         QStringLiteral("Open the screen N times in this process, as a host does all day; every "
                        "{n} in the script is the round's number."),
-        QStringLiteral("N"));
-    parser.addOptions({moduleOption, connectionOption, replayOption, roundsOption});
+        QStringLiteral("N")};
+};
+
+// Parses the command line; --help, --version and a malformed line end the process here.
+void parse(QCommandLineParser &parser, const Options &options, const QCoreApplication &app)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("pos-host"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(KVT_VERSION));
+    parser.setApplicationDescription(description());
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOptions({options.module, options.connection, options.replay, options.rounds});
     parser.addPositionalArgument(QStringLiteral("CLIENT"),
                                  QStringLiteral("Client code (empty: the parameters file's)."),
                                  QStringLiteral("[CLIENT"));
@@ -92,33 +93,69 @@ int main(int argc, char *argv[])
                                  QStringLiteral("NOVO for a full registration."),
                                  QStringLiteral("[MODE]]]]"));
     parser.process(app);
+}
+
+// --help and --version print themselves and nothing else: no display platform is started for
+// them, nor its warnings.
+bool onlyPrints(int argc, char *argv[])
+{
+    static const char *const printing[] = {"-h", "-?", "--help", "--help-all", "-v", "--version"};
+    for (int i = 1; i < argc; ++i) {
+        for (const char *option : printing) {
+            if (qstrcmp(argv[i], option) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (onlyPrints(argc, argv)) {
+        const QCoreApplication app(argc, argv);
+        const Options options; // its defaults name the program's folder
+        QCommandLineParser parser;
+        parse(parser, options, app);
+    }
+
+    // Without a display the screen still runs, offscreen (scripts and CI).
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    const Options options;
+    QCommandLineParser parser;
+    parse(parser, options, app);
 
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 4)
         return fail(QStringLiteral("at most four parameters: CLIENT CONSUMER PHONE MODE"));
 
     int rounds = 1;
-    if (parser.isSet(roundsOption)) {
+    if (parser.isSet(options.rounds)) {
         bool ok = false;
-        rounds = parser.value(roundsOption).toInt(&ok);
+        rounds = parser.value(options.rounds).toInt(&ok);
         if (!ok || rounds < 1)
             return fail(QStringLiteral("--rounds needs a count of one or more"));
     }
 
-    if (parser.isSet(connectionOption))
-        setConnectionString(parser.value(connectionOption));
+    if (parser.isSet(options.connection))
+        setConnectionString(parser.value(options.connection));
     installDefaultScreenServices();
     installHostErrorHandler();
 
     QStringList script;
-    const bool replaying = parser.isSet(replayOption);
+    const bool replaying = parser.isSet(options.replay);
     if (replaying) {
         QString error;
-        if (!Replay::load(parser.value(replayOption), script, error))
+        if (!Replay::load(parser.value(options.replay), script, error))
             return fail(error);
     }
 
-    QLibrary module(parser.value(moduleOption));
+    QLibrary module(parser.value(options.module));
     if (!module.load())
         return fail(module.errorString());
     const auto initialize = reinterpret_cast<InitializeFn>(module.resolve("Initialize"));
@@ -168,7 +205,7 @@ int main(int argc, char *argv[])
         // to be deleted later.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    if (parser.isSet(roundsOption))
+    if (parser.isSet(options.rounds))
         out << "ROUNDS " << rounds << " rss=" << kvt::process::residentKb()
             << " fds=" << kvt::process::descriptors().size() << Qt::endl;
 

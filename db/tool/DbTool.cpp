@@ -1,6 +1,7 @@
 #include "DbTool.h"
 
 #include "ConsumerGenerator.h"
+#include "ConsumerRights.h"
 #include "DemoData.h"
 #include "ParametersFile.h"
 #include "ReferenceData.h"
@@ -8,6 +9,7 @@
 #include "db/Schema.h"
 #include "server/ConnectionString.h"
 #include "toolkit/Exceptions.h"
+#include "toolkit/SiteFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -42,9 +44,15 @@ void createSqliteFile(const QString &connection)
     const QFileInfo info(spec.database);
     QDir().mkpath(info.absolutePath());
     QFile file(spec.database);
-    if (!file.open(QIODevice::WriteOnly))
+    // SQLite gives its journal files the database's mode: 0660 here keeps all of them to the
+    // folder's group, whatever the umask of the account that runs the tool.
+    if (!kvt::files::openGroupOnly(file, QIODevice::WriteOnly)) {
+        const QString why = kvt::files::whyNotWritable(spec.database);
         throw Exception(
-            QStringLiteral("cannot create %1: %2").arg(spec.database, file.errorString()));
+            why.isEmpty()
+                ? QStringLiteral("cannot create %1: %2").arg(spec.database, file.errorString())
+                : why);
+    }
 }
 
 // A million rows: with the default page cache SQLite spills the key index to disk over and
@@ -114,14 +122,8 @@ bool loadData(QSqlDatabase &db, const DbToolOptions &options, QTextStream &out, 
     };
     if (ok)
         ok = insertConsumers(db, ref, consumers, options.seed, error, progress);
-    if (ok && !db.commit()) {
-        error = db.lastError().text();
-        ok = false;
-    }
-    if (!ok) {
-        db.rollback();
+    if (!endTransaction(db, ok, error))
         return false;
-    }
     out << "Consumers: " << consumers << " (seed " << options.seed << ") in " << timer.elapsed()
         << " ms" << Qt::endl;
     return true;
@@ -133,14 +135,7 @@ bool loadData(QSqlDatabase &db, const DbToolOptions &options, QTextStream &out, 
 bool printConsumers(QSqlDatabase &db, const QString &text, QTextStream &out, QString &error)
 {
     QSqlQuery query(db);
-    query.setForwardOnly(true);
-    bool ok = query.prepare(QStringLiteral("SELECT * FROM CONSUMIDOR WHERE NRTELECONS = :T "
-                                           "OR NRCPFRESPCON = :T OR CDCONSUMIDOR = :T"));
-    if (ok) {
-        query.bindValue(QStringLiteral(":T"), text);
-        ok = query.exec();
-    }
-    if (!ok) {
+    if (!findConsumers(query, text)) {
         error = query.lastError().text();
         return false;
     }
@@ -179,13 +174,32 @@ private:
 
 } // namespace
 
+bool endTransaction(QSqlDatabase &db, bool ok, QString &error)
+{
+    if (ok && !db.commit()) {
+        error = db.lastError().text();
+        ok = false;
+    }
+    if (!ok)
+        db.rollback();
+    return ok;
+}
+
 int runDbTool(const DbToolOptions &options, QTextStream &out, QTextStream &err)
 {
-    const bool wantsDatabase =
-        options.create || options.demo || options.consumers >= 0 || !options.showConsumer.isEmpty();
+    const bool anonymize = !options.anonymizeConsumer.isEmpty();
+    const bool wantsDatabase = options.create || options.demo || options.consumers >= 0 ||
+                               !options.showConsumer.isEmpty() ||
+                               !options.exportConsumer.isEmpty() || anonymize;
     if (!wantsDatabase && options.parametersDir.isEmpty()) {
-        err << "Nothing to do: give --create, --demo, --consumers, --parameters-file or "
-               "--show-consumer."
+        err << "Nothing to do: give --create, --demo, --consumers, --parameters-file, "
+               "--show-consumer, --export-consumer or --anonymize-consumer."
+            << Qt::endl;
+        return 2;
+    }
+    if (anonymize && (options.client.isEmpty() || !options.yes)) {
+        err << "--anonymize-consumer needs --client and --yes: it overwrites the consumer's "
+               "personal data for good. Nothing changed."
             << Qt::endl;
         return 2;
     }
@@ -223,10 +237,13 @@ int runDbTool(const DbToolOptions &options, QTextStream &out, QTextStream &err)
                         noteCharacterType(db, out);
                 }
             }
-            if (ok && !options.showConsumer.isEmpty()) {
-                QSqlDatabase db = QSqlDatabase::database(connection.name());
+            QSqlDatabase db = QSqlDatabase::database(connection.name());
+            if (ok && !options.showConsumer.isEmpty())
                 ok = printConsumers(db, options.showConsumer, out, error);
-            }
+            if (ok && !options.exportConsumer.isEmpty())
+                ok = exportConsumers(db, options.exportConsumer, out, error);
+            if (ok && anonymize)
+                ok = anonymizeConsumer(db, options.client, options.anonymizeConsumer, out, error);
             if (!ok) {
                 err << error << Qt::endl;
                 return 1;

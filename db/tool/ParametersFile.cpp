@@ -4,8 +4,10 @@
 
 #include "toolkit/FieldDef.h"
 #include "toolkit/MemTable.h"
+#include "toolkit/SiteFiles.h"
 
 #include <QDir>
+#include <QFile>
 #include <QVariant>
 
 namespace kvt::db {
@@ -50,6 +52,7 @@ QString writeParametersFile(const QString &dir)
     QDir().mkpath(dir);
     const QString fileName = QDir(dir).filePath(QStringLiteral("PARAMETROSZET.CDS"));
     table.saveToFile(fileName);
+    QFile::setPermissions(fileName, files::kGroupOnly); // as every file of the host folder
     return fileName;
 }
 

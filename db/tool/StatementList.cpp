@@ -1,4 +1,5 @@
 #include "StatementList.h"
+#include "ConsumerRights.h"
 
 #include "db/Schema.h"
 #include "server/ConsumerList.h"
@@ -54,8 +55,7 @@ private:
 };
 
 // Every kind of read the screen and the list dialog make of the consumer list.
-void listReads(const srv::Dialect &dialect, const srv::Values &parameters,
-               QList<srv::Bound> &out)
+void listReads(const srv::Dialect &dialect, const srv::Values &parameters, QList<srv::Bound> &out)
 {
     auto owned = std::make_unique<Recorder>(out);
     Recorder &recorder = *owned;
@@ -153,6 +153,8 @@ int printStatements(const QString &product, QTextStream &out, QTextStream &err)
     try {
         listReads(*dialect, parameters, all);
         for (const auto &[what, sql] : schemaStatements(*dialect))
+            all.append({what, sql, {}});
+        for (const auto &[what, sql] : consumerRightsStatements())
             all.append({what, sql, {}});
     } catch (const Exception &e) {
         err << e.message() << Qt::endl;

@@ -15,8 +15,9 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Creates the consumer registration tables, loads the demo data, generates consumers and "
-        "writes the demo terminal's parameters file.\n"
+        "Creates the consumer registration tables, loads the demo data, generates consumers, "
+        "writes the demo terminal's parameters file, and exports or anonymizes a consumer's "
+        "personal data when he asks (anonymizing is irreversible).\n"
         "\n"
         "Connection strings are key=value pairs joined by ';': driver (QSQLITE, QPSQL or QODBC),\n"
         "database, host, port, user, password, options."));
@@ -47,13 +48,33 @@ int main(int argc, char *argv[])
         QStringLiteral("show-consumer"),
         QStringLiteral("Print the stored consumers with this phone (digits), CPF or code."),
         QStringLiteral("TEXT"));
+    const QCommandLineOption exportConsumer(
+        QStringLiteral("export-consumer"),
+        QStringLiteral("Write everything stored about the consumers with this phone (digits), "
+                       "CPF or code as JSON, one object per consumer (fingerprints as their "
+                       "length), to hand to the consumer who asks."),
+        QStringLiteral("TEXT"));
+    const QCommandLineOption anonymize(
+        QStringLiteral("anonymize-consumer"),
+        QStringLiteral("Overwrite the personal data (name, birth date, CPF, RG, e-mail, phones, "
+                       "address, fingerprints) of the consumer with this code of --client and "
+                       "make him inactive; keeps the key. IRREVERSIBLE: no backup of the values "
+                       "is made. Needs --yes."),
+        QStringLiteral("CODE"));
+    const QCommandLineOption client(QStringLiteral("client"),
+                                    QStringLiteral("The client of --anonymize-consumer."),
+                                    QStringLiteral("CLIENT"));
+    const QCommandLineOption yes(
+        QStringLiteral("yes"),
+        QStringLiteral("Confirm --anonymize-consumer: the data cannot be brought back."));
     const QCommandLineOption statements(
         QStringLiteral("statements"),
         QStringLiteral("Print every statement the module and this tool send to PRODUCT (sqlite, "
                        "postgresql, sqlserver, oracle), one JSON object a line; needs no "
                        "database."),
         QStringLiteral("PRODUCT"));
-    parser.addOptions({connection, create, demo, consumers, seed, parameters, show, statements});
+    parser.addOptions({connection, create, demo, consumers, seed, parameters, show, exportConsumer,
+                       anonymize, client, yes, statements});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -84,5 +105,9 @@ int main(int argc, char *argv[])
     }
     options.parametersDir = parser.value(parameters);
     options.showConsumer = parser.value(show);
+    options.exportConsumer = parser.value(exportConsumer);
+    options.anonymizeConsumer = parser.value(anonymize);
+    options.client = parser.value(client);
+    options.yes = parser.isSet(yes);
     return kvt::db::runDbTool(options, out, err);
 }

@@ -30,6 +30,7 @@ private slots:
     void keysReachTheScreenAsAKeyboardSendsThem();
     void postalCodeFromTheWebServiceFillsTheAddress();
     void roundsInOneProcessEachStoreTheirConsumerAndKeepTheDescriptors();
+    void consumerSearchShowsTheCpfMaskedAndCopiesItWhole();
 
 private:
     Run run(const QString &script, const QStringList &args, const QString &connection = {})
@@ -86,7 +87,8 @@ void tst_PosHost::dumpListsEveryFieldAndTheScreenshotIsTheScreen()
     QVERIFY(r.lines.contains(QStringLiteral("CURRENT 1")));
     // The postal code takes digits only: the letter and sign keys are disabled, the digits not.
     QCOMPARE(r.lines.filter(QRegularExpression(QStringLiteral("^KEYS disabled sbtQ .*sbtArroba$")))
-                 .size(), 1);
+                 .size(),
+             1);
     QVERIFY(r.lines.contains(QStringLiteral("RESULT SAIR")));
 
     const QImage shot(png);
@@ -388,6 +390,49 @@ void tst_PosHost::roundsInOneProcessEachStoreTheirConsumerAndKeepTheDescriptors(
     stored.sort();
     consumers.sort();
     QCOMPARE(stored, consumers);
+}
+
+void tst_PosHost::consumerSearchShowsTheCpfMaskedAndCopiesItWhole()
+{
+    QProcess tool;
+    tool.start(QStringLiteral(KVT_DB_TOOL_PATH),
+               {QStringLiteral("--connection"), m_db->connection(), QStringLiteral("--demo"),
+                QStringLiteral("--consumers"), QStringLiteral("30"),
+                QStringLiteral("--parameters-file"), m_db->dir()});
+    QVERIFY2(tool.waitForFinished(120000) && tool.exitCode() == 0,
+             tool.readAllStandardError().constData());
+    QString cpf, nome;
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("cpf"));
+        db.setDatabaseName(m_db->connection().section(QLatin1Char('='), -1));
+        QVERIFY(db.open());
+        QSqlQuery query(
+            QStringLiteral("SELECT CO.NRCPFRESPCON, CO.NMCONSUMIDOR FROM CONSUMIDOR CO, "
+                           "CLIENFILIAL CF WHERE CF.CDCLIENTE = CO.CDCLIENTE AND "
+                           "CF.CDFILIAL = '0001' AND CF.IDPERMVENDAZET = 'S' ORDER BY 1"),
+            db);
+        QVERIFY(query.next());
+        cpf = query.value(0).toString();
+        nome = query.value(1).toString();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("cpf"));
+
+    // The operator types the CPF's first digits; the list shows its middle ones only.
+    const Run r = run(poshost::script(m_work.path(), QStringLiteral("cpf.replay"),
+                                      {QStringLiteral("look ") + cpf.left(6),
+                                       QStringLiteral("pick NRCPFRESPCON=") + cpf,
+                                       QStringLiteral("key F3"), QStringLiteral("dump")}),
+                      {QStringLiteral("0001")});
+    QVERIFY2(r.exitCode == 0, qPrintable(r.errors));
+    const QStringList shown = poshost::matching(r.lines, QStringLiteral("^SHOWN "));
+    QCOMPARE(shown.first(), QStringLiteral("SHOWN HEADER Nome|CPF|Telefone|Endereço|Bairro|Nº"));
+    const QString masked = QStringLiteral("|***.%1.%2-**|").arg(cpf.mid(3, 3), cpf.mid(6, 3));
+    QVERIFY2(shown.join(QLatin1Char('\n')).contains(QStringLiteral("SHOWN ROW ") + nome + masked),
+             qPrintable(shown.join(QLatin1Char('\n'))));
+    QVERIFY(!shown.join(QLatin1Char('\n')).contains(cpf));
+    QCOMPARE(shown.last(), QStringLiteral("SHOWN SCROLLBAR none"));
+    QVERIFY(r.lines.contains(QStringLiteral("FIELD 4 edtCpf ") + cpf));
 }
 
 QTEST_GUILESS_MAIN(tst_PosHost)

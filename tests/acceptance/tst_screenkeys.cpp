@@ -31,7 +31,7 @@ const QString alwaysShown = QStringLiteral("^(MESSAGE|ERROR|RESULT)");
 
 void tst_ScreenKeys::init()
 {
-    m_db = std::make_unique<TestDatabase>();
+    m_db = std::make_unique<TestDatabase>(QStringLiteral(KVT_SCENARIO_DIR "/delivery.sql"));
     QVERIFY2(m_db->ok(), qPrintable(m_db->error()));
 }
 
@@ -65,6 +65,17 @@ void tst_ScreenKeys::keySequences_data()
                                << QStringList{QStringLiteral("FIELD 2 edtNmConsumidor ana"),
                                               QStringLiteral("FIELD 3 edtDtNasc 01/12/2000"),
                                               QStringLiteral("CURRENT 3"), sair};
+    // The neighbourhoods of delivery.sql, as each dump shows them.
+    const QString centro = QStringLiteral("ENTREGA Entrega: R$ 6,50 · 40 min");
+    const QString moema = QStringLiteral("ENTREGA Entrega: R$ 8,00 · 105 min");
+    const QString nenhum = QStringLiteral("ENTREGA");
+    QTest::newRow("delivery line: postal-code table, typed code, cleared with the country")
+        << QStringLiteral("delivery-typed.replay") << QStringLiteral("^ENTREGA")
+        << QStringList{centro, nenhum, moema, moema, nenhum, sair};
+    QTest::newRow("delivery line: picked without a fee, without a time")
+        << QStringLiteral("delivery-picker.replay") << QStringLiteral("^ENTREGA")
+        << QStringList{QStringLiteral("ENTREGA Entrega: taxa não cadastrada"),
+                       QStringLiteral("ENTREGA Entrega: R$ 7,25"), sair};
 }
 
 void tst_ScreenKeys::keySequences()

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QQueue>
 #include <QTableView>
@@ -440,8 +441,14 @@ void TstConfirma::pesquisaNoDialogo()
 {
     // The host's own list dialog: narrowed by a part of the name or the first digits of a
     // telephone, whichever list is behind it, and the row chosen with Enter fills the screen.
+    const auto entrega = [](const TfrmCadCons &f) {
+        return controle<QLabel>(f, "lblEntrega")->text();
+    };
     for (const QString texto : {QStringLiteral("bRú"), QStringLiteral("2199999")}) {
+        exec(QStringLiteral(
+            "UPDATE CONSUMIDOR SET CDBAIRRO = '0000000001' WHERE NMCONSUMIDOR = 'BRUNO'"));
         auto form = abre(kAna, QString());
+        QCOMPARE(entrega(*form), QStringLiteral("Entrega: R$ 7,25 · 45 min"));
         int linhas = -1;
         Pesquisa = [&](kvt::DataSet &tabela, int, const QString &, int, int, int, int, int) {
             PesquisaDialog dialog(tabela, {});
@@ -455,6 +462,7 @@ void TstConfirma::pesquisaNoDialogo()
         QCOMPARE(form->campo(cadcons::NmConsumidor)->caption(), QStringLiteral("BRUNO"));
         QCOMPARE(form->edicao().estado.stConsumidor, QStringLiteral("000000000012345678909"));
         QCOMPARE(form->campo(cadcons::Telefone)->caption(), QStringLiteral("21999990000"));
+        QCOMPARE(entrega(*form), QStringLiteral("Entrega: R$ 5,50 · 30 min"));
         // Another client's consumer is saved on his row, never on the screen client's.
         const QVariantMap ana = consumidor(QStringLiteral("1"), kAna);
         completaEndereco(*form);

@@ -1,9 +1,12 @@
 #include "FormTestBackend.h"
 
 #include "client/Cli_Kvt04410.h"
+#include "client/ProvedoresCep.h"
+#include "client/RespostasCep.h"
 #include "host/HostZet.h"
 #include "tests/CannedServer.h"
 #include "toolkit/Dispatch.h"
+#include "toolkit/SiteFiles.h"
 #include "toolkit/TouchButton.h"
 
 #include <QApplication>
@@ -12,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QTemporaryDir>
 
 // The address filled from the postal-code web service when the system's own table has no row:
@@ -25,6 +29,7 @@ public:
 
 private slots:
     void initTestCase();
+    void init();
 
     void preencheEndereco_data();
     void preencheEndereco();
@@ -66,40 +71,57 @@ QStringList endereco(const TfrmCadCons &form)
     return valores;
 }
 
-// The postal code typed into field 1 and confirmed with Enter, the service at `servico`.
-void digitaCep(TfrmCadCons &form, const QString &cep, const QString &servico)
+// The postal code typed into field 1 and confirmed with Enter, the services at `servico` and
+// `segundo` (none when empty).
+void digitaCep(TfrmCadCons &form, const QString &cep, const QString &servico,
+               const QString &segundo = {})
 {
     qputenv("KVT_CEP_URL", servico.toUtf8());
+    qputenv("KVT_CEP_FALLBACK_URL", segundo.toUtf8());
     form.campoClick(1);
     form.campo(cadcons::Cep)->setCaption(QString());
-    for (QChar c : cep)
-        form.FormKeyPress(c);
-    int key = CadConsEdicao::VK_RETURN;
-    kvt::dispatch([&] { form.FormKeyDown(key, 0); });
+    QTest::keyClicks(&form, cep);
+    QTest::keyClick(&form, Qt::Key_Return);
 }
 
-QJsonObject gravada(int indice)
+// A stand-in answering `resposta`; "silent" accepts and says nothing, "slow " before an answer
+// waits half a second ("refused" and "off" are no server: see url()).
+std::unique_ptr<CannedServer> servidor(const QByteArray &resposta)
 {
-    QFile file(qEnvironmentVariable("KVT_SOURCE_DIR") +
-               QStringLiteral("/tests/client/data/postal-code-answers.json"));
+    const bool lento = resposta.startsWith("slow ");
+    auto s = std::make_unique<CannedServer>(resposta == "silent" ? QByteArray()
+                                                                 : resposta.mid(lento ? 5 : 0));
+    s->delayMs = lento ? 500 : 0;
+    return s->listen() ? std::move(s) : nullptr;
+}
+
+QString url(const QByteArray &resposta, const CannedServer &s)
+{
+    return resposta == "refused" ? refusedUrl() : resposta == "off" ? QString() : s.url();
+}
+
+QJsonObject gravada(int indice, const char *arquivo = "postal-code-answers.json")
+{
+    QFile file(qEnvironmentVariable("KVT_SOURCE_DIR") + QStringLiteral("/tests/client/data/") +
+               QLatin1String(arquivo));
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QJsonDocument::fromJson(file.readAll()).array().at(indice).toObject();
 }
 
-QByteArray corpoGravado(int indice)
+QByteArray corpoGravado(int indice, const char *arquivo = "postal-code-answers.json")
 {
-    return gravada(indice).value(QLatin1String("body")).toString().toUtf8();
+    return gravada(indice, arquivo).value(QLatin1String("body")).toString().toUtf8();
 }
 
-// A recorded answer as the service sent it.
-QByteArray respostaGravada(int indice)
+// A recorded answer as the service (or the second one) sent it.
+QByteArray respostaGravada(int indice, const char *arquivo = "postal-code-answers.json")
 {
-    const QJsonObject resposta = gravada(indice);
+    const QJsonObject resposta = gravada(indice, arquivo);
     const int status = resposta.value(QLatin1String("status")).toInt();
     return httpAnswer(status == 200 ? "200 OK" : QByteArray::number(status) + " Bad Request",
                       status == 200 ? "application/json; charset=utf-8" : "text/html",
-                      corpoGravado(indice));
+                      corpoGravado(indice, arquivo));
 }
 
 QByteArray json(const char *corpo)
@@ -113,6 +135,13 @@ void TstConsultaCep::initTestCase()
 {
     FormTestBackend::initTestCase();
     QVERIFY2(!gravada(0).isEmpty(), "the recorded answers were not found");
+    qputenv("KVT_CEP_TIMEOUT_S", "1");
+}
+
+void TstConsultaCep::init()
+{
+    FormTestBackend::init();
+    cadcons::PausaProvedores::doProcesso().liberaTodos();
 }
 
 std::unique_ptr<TfrmCadCons> TstConsultaCep::abre()
@@ -147,37 +176,47 @@ QStringList TstConsultaCep::linhasDoLog() const
 void TstConsultaCep::preencheEndereco_data()
 {
     QTest::addColumn<QByteArray>("resposta");
+    QTest::addColumn<QByteArray>("segunda");  // the second service's
+    QTest::addColumn<QString>("perguntados"); // "1": the first service asked, "2": the second
+    QTest::addColumn<QString>("dica");
     QTest::addColumn<QStringList>("depois"); // street, country, state, municipality, neighbourhood
 
     const QString rua = kAntes.at(0);
+    const char *api = "second-provider-answers.json";
+    const QByteArray blumenau = respostaGravada(0, api);
+    const QStringList ibirapuera = {"Avenida Ibirapuera", "1058",       "BRASIL", "SP", "0001",
+                                    "Sao Paulo",          "0000000002", "Moema"};
     QTest::newRow("IBGE code registered, neighbourhood not")
-        << respostaGravada(0)
+        << respostaGravada(0) << blumenau << "1" << QString()
         << QStringList{"Praça da Sé", "1058", "BRASIL", "SP", "0001", "Sao Paulo", "", ""};
     QTest::newRow("IBGE code registered, neighbourhood in other case")
         << json(R"({"logradouro": "Avenida Ibirapuera", "bairro": "MOEMA",)"
                 R"( "localidade": "SAO PAULO", "uf": "SP", "ibge": "3550308"})")
-        << QStringList{"Avenida Ibirapuera", "1058",       "BRASIL", "SP", "0001",
-                       "Sao Paulo",          "0000000002", "Moema"};
+        << blumenau << "1" << QString() << ibirapuera;
     QTest::newRow("only the state: municipality and neighbourhood by name")
         << json(R"({"logradouro": "Rua Barreto Leme", "bairro": "Cambui",)"
                 R"( "localidade": "Campinas", "uf": "SP", "ibge": "9999999"})")
+        << blumenau << "1" << QString()
         << QStringList{"Rua Barreto Leme", "0063",       "ARGENTINA", "SP", "0002",
                        "Campinas",         "0000000001", "Cambui"};
     QTest::newRow("state registered, municipality not")
-        << respostaGravada(4)
+        << respostaGravada(4) << blumenau << "1" << QString()
         << QStringList{"Estrada do Barreirinho", "0063", "ARGENTINA", "SP", "", "", "", ""};
     QTest::newRow("state not registered")
         << json(R"({"logradouro": "Rua da Bahia", "bairro": "Centro",)"
                 R"( "localidade": "Belo Horizonte", "uf": "MG", "ibge": "3106200"})")
+        << blumenau << "1" << QString()
         << QStringList{"Rua da Bahia", "0063", "ARGENTINA", "", "", "", "", ""};
     // Read as text, "uf" would be found in the street and the state would be "fr".
     QTest::newRow("street holding uf, keys missing, escapes")
         << json(R"({"logradouro": "Rodovia dos N\u00e1ufragos", "bairro": "Copa\u0063abana",)"
                 R"( "localidade": "Rio de Janeiro", "uf": "RJ"})")
+        << blumenau << "1" << QString()
         << QStringList{"Rodovia dos Náufragos", "0063",       "ARGENTINA", "RJ", "0001",
                        "Rio de Janeiro",        "0000000001", "Copacabana"};
     QTest::newRow("street too long and outside Windows-1252")
         << json(R"({"logradouro": "Rua \u014csaka )" + QByteArray(250, 'x') + R"(", "uf": "MG"})")
+        << blumenau << "1" << QString()
         << QStringList{(QStringLiteral("Rua Osaka ") + QString(250, QLatin1Char('x'))).left(200),
                        "0063",
                        "ARGENTINA",
@@ -186,31 +225,92 @@ void TstConsultaCep::preencheEndereco_data()
                        "",
                        "",
                        ""};
+    QTest::newRow("first slow, within the wait")
+        << QByteArray("slow ") + respostaGravada(0) << QByteArray("silent") << "1" << QString()
+        << QStringList{"Praça da Sé", "1058", "BRASIL", "SP", "0001", "Sao Paulo", "", ""};
+    QTest::newRow("first silent, second answers")
+        << QByteArray("silent")
+        << httpAnswer("200 OK", "application/json",
+                      R"({"cep": "04500000", "state": "SP", "city": "São Paulo",)"
+                      R"( "neighborhood": "Moema", "street": "Avenida Ibirapuera",)"
+                      R"( "service": "viacep", "ibge": {"city": "3550308", "state": "35"}})")
+        << "12" << QString()
+        << QStringList{"Avenida Ibirapuera", "1058", "BRASIL", "SP", "0001", "Sao Paulo", "", ""};
+    QTest::newRow("first refused, second with ibge null: municipality by name")
+        << QByteArray("refused")
+        << httpAnswer("200 OK", "application/json",
+                      R"({"cep": "04500000", "state": "SP", "city": "Campinas",)"
+                      R"( "neighborhood": "Cambui", "street": "Rua Barreto Leme", "ibge": null})")
+        << "12" << QString()
+        << QStringList{"Rua Barreto Leme", "0063",       "ARGENTINA", "SP", "0002",
+                       "Campinas",         "0000000001", "Cambui"};
+    QTest::newRow("first 502, second without IBGE code, state not registered")
+        << httpAnswer("502 Bad Gateway", "text/html", "<html>502</html>") << respostaGravada(1, api)
+        << "12" << QString()
+        << QStringList{"Rua Doutor Luiz de Freitas Melro", "0063", "ARGENTINA", "", "", "", "", ""};
 
     // No address: the street and the neighbourhood are cleared, the rest stays.
+    const QString indisponivel = QString::fromUtf8(CadConsViaCep::kIndisponivel);
+    const QString naoEncontrado = QString::fromUtf8(CadConsViaCep::kNaoEncontrado);
     const QStringList semResposta = {"", "0063", "ARGENTINA", "XX", "0009", "Antigo", "", ""};
-    QTest::newRow("not found, erro true") << respostaGravada(1) << semResposta;
-    QTest::newRow("not found, erro \"true\"") << respostaGravada(2) << semResposta;
-    QTest::newRow("400 with an html page") << respostaGravada(3) << semResposta;
-    QTest::newRow("200 that is no json object")
+    QTest::newRow("not found, erro true")
+        << respostaGravada(1) << blumenau << "1" << naoEncontrado << semResposta;
+    QTest::newRow("not found, erro \"true\"")
+        << respostaGravada(2) << blumenau << "1" << naoEncontrado << semResposta;
+    QTest::newRow("400 with an html page, no second service")
+        << respostaGravada(3) << QByteArray("off") << "1" << indisponivel << semResposta;
+    QTest::newRow("200 that is no json object, second 400")
         << httpAnswer("200 OK", "text/html", "<html>em manuten\xc3\xa7\xc3\xa3o</html>")
-        << semResposta;
+        << respostaGravada(3, api) << "12" << indisponivel << semResposta;
+    QTest::newRow("400 with an html page, second not found")
+        << respostaGravada(3) << respostaGravada(2, api) << "12" << naoEncontrado << semResposta;
+    QTest::newRow("both silent") << QByteArray("silent") << QByteArray("silent") << "12"
+                                 << indisponivel << semResposta;
 }
 
 void TstConsultaCep::preencheEndereco()
 {
     QFETCH(QByteArray, resposta);
+    QFETCH(QByteArray, segunda);
+    QFETCH(QString, perguntados);
+    QFETCH(QString, dica);
     QFETCH(QStringList, depois);
 
-    CannedServer server(resposta);
-    QVERIFY(server.listen());
+    const auto primeiro = servidor(resposta), segundo = servidor(segunda);
+    QVERIFY(primeiro && segundo);
+    const QString urls[] = {url(resposta, *primeiro), url(segunda, *segundo)};
     auto form = abre();
-    digitaCep(*form, kCepWeb, server.url());
+    digitaCep(*form, kCepWeb, urls[0], urls[1]);
 
-    QVERIFY(server.request().startsWith("GET /ws/04500000/json/ HTTP/1.1\r\n"));
     QCOMPARE(endereco(*form), depois);
+    // The delivery line of the fixture's neighbourhood found, by its name; none without one.
+    const QHash<QString, QString> entrega = {{"Moema", "Entrega: R$ 7,25 · 45 min"},
+                                             {"Cambui", "Entrega: R$ 4,00 · 20 min"},
+                                             {"Copacabana", "Entrega: R$ 9,00 · 60 min"}};
+    QCOMPARE(form->findChild<QLabel *>(QStringLiteral("lblEntrega"))->text(),
+             entrega.value(depois.last()));
+    QCOMPARE(form->property("kvtDica").toString(), dica);
     QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
     QCOMPARE(form->edicao().inLblAtiv, 2);
+    const QStringList log = linhasDoLog();
+    QCOMPARE(log.contains(QStringLiteral("URL: %1/ws/04500000/json/").arg(urls[0])),
+             perguntados.contains(QLatin1Char('1')));
+    QCOMPARE(log.contains(QStringLiteral("URL: %1/api/cep/v1/04500000").arg(urls[1])),
+             perguntados.contains(QLatin1Char('2')));
+
+    // An address is kept, and the same postal code fills it again without a request.
+    const cadcons::RespostasCep guardadas(cadcons::RespostasCep::arquivoDoHost(m_host->path()));
+    QCOMPARE(guardadas.procura(kCepWeb, QDate::currentDate()).has_value(), dica.isEmpty());
+    if (!dica.isEmpty())
+        return;
+    QCOMPARE(QFile::permissions(cadcons::RespostasCep::arquivoDoHost(m_host->path())),
+             kvt::files::kGroupOnly);
+    const qsizetype pedidos = primeiro->requests() + segundo->requests();
+    poeEndereco(*form, kAntes);
+    digitaCep(*form, kCepWeb, urls[0], urls[1]);
+    QCOMPARE(endereco(*form), depois);
+    QCOMPARE(primeiro->requests() + segundo->requests(), pedidos);
+    QVERIFY(linhasDoLog().constLast().startsWith(QLatin1String("Resposta guardada no terminal")));
 }
 
 void TstConsultaCep::registroDoDia()
@@ -228,6 +328,10 @@ void TstConsultaCep::registroDoDia()
         porta = fechado.serverPort();
     }
     const QString recusado = QStringLiteral("http://127.0.0.1:%1").arg(porta);
+    QVERIFY(QDir().mkpath(m_host->filePath(QStringLiteral("Dados/Cadastros"))));
+    QFile danificado(RespostasCep::arquivoDoHost(m_host->path()));
+    QVERIFY(danificado.open(QIODevice::WriteOnly) && danificado.write("{\"04500001\": {\"bu") > 0);
+    danificado.close();
 
     digitaCep(*form, kCepWeb, naoAchou.url());
     digitaCep(*form, kCepWeb, recusado);
@@ -269,6 +373,21 @@ void TstConsultaCep::registroDoDia()
     };
     QCOMPARE(linhas, esperado);
     QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
+
+    // Refused a moment ago: left alone, and the log says until when.
+    digitaCep(*form, kCepWeb, recusado);
+    QVERIFY(linhasDoLog().constLast().startsWith(QStringLiteral("Consulta pulada até ")));
+    QVERIFY(linhasDoLog().constLast().endsWith(url.arg(recusado, kCepWeb).mid(5)));
+
+    // The damaged file of kept answers was passed over and written anew; an answer older than
+    // its validity is not used.
+    const RespostasCep guardadas(RespostasCep::arquivoDoHost(m_host->path()));
+    QVERIFY(guardadas.procura(QStringLiteral("04500001"), QDate::currentDate()));
+    const QDate antiga = QDate::currentDate().addDays(-RespostasCep::kDiasValidade - 1);
+    QVERIFY(guardadas.guarda(kCepWeb, {{QStringLiteral("SGESTADO"), QStringLiteral("SP")}}, antiga)
+                .isEmpty());
+    QVERIFY(guardadas.procura(kCepWeb, antiga.addDays(RespostasCep::kDiasValidade)));
+    QVERIFY(!guardadas.procura(kCepWeb, QDate::currentDate()));
 }
 
 void TstConsultaCep::falhaNaRotina()
@@ -309,7 +428,6 @@ void TstConsultaCep::esperaPelaResposta()
     CannedServer server{QByteArray()};
     QVERIFY(server.listen());
     auto form = abre();
-    form->viaCep().stTempoLimiteCep = QStringLiteral("1");
     int cursor = -1;
     TfrmCadCons *const tela = form.get();
     server.onRequest = [&cursor, tela] {
@@ -322,8 +440,10 @@ void TstConsultaCep::esperaPelaResposta()
         }
     };
     digitaCep(*form, kCepWeb, server.url());
+    QCOMPARE(form->property("kvtDica").toString(), QString::fromUtf8(CadConsViaCep::kIndisponivel));
     QCoreApplication::processEvents();
 
+    QCOMPARE(form->property("kvtDica").toString(), QString()); // gone at the next key
     QCOMPARE(cursor, int(Qt::WaitCursor));
     QVERIFY(!QGuiApplication::overrideCursor());
     QCOMPARE(form->campo(cadcons::Cep)->caption(), kCepWeb);
@@ -334,6 +454,11 @@ void TstConsultaCep::esperaPelaResposta()
     QCOMPARE(linhasDoLog().value(2),
              QStringLiteral("Erro na requisição: Desconhecido: Tempo limite de 1 s esgotado."));
     QVERIFY2(m_mensagens.isEmpty(), qPrintable(m_mensagens.join(QLatin1Char('\n'))));
+
+    // Within the pause the silent service is not asked again.
+    digitaCep(*form, kCepWeb, server.url());
+    QCOMPARE(server.requests(), 1);
+    QVERIFY(linhasDoLog().constLast().startsWith(QStringLiteral("Consulta pulada até ")));
 }
 
 KVT_FORM_TEST_MAIN(TstConsultaCep)

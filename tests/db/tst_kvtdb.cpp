@@ -4,6 +4,9 @@
 #include "toolkit/TextRules.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -13,6 +16,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUuid>
+
+#include <map>
+#include <memory>
 
 namespace {
 
@@ -157,10 +163,13 @@ private slots:
     void parametersFileReadsBack();
     void refusesBadRequests_data();
     void refusesBadRequests();
+    void consumerRights_data();
+    void consumerRights();
 
 private:
     void addBackends();
     QTemporaryDir m_work;
+    std::map<QString, std::unique_ptr<ScratchDatabase>> m_rights; // one database per backend
 };
 
 void tst_KvtDb::initTestCase()
@@ -420,6 +429,102 @@ void tst_KvtDb::refusesBadRequests()
     QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
     QVERIFY(!run.errors.contains(QLatin1String("s3cr3tpw")));
     QVERIFY(!QFile::exists(m_work.filePath(QStringLiteral("missing.db"))));
+}
+
+void tst_KvtDb::consumerRights_data()
+{
+    // In the arguments, CODE, CLIENT, CPF and PHONE stand for the first consumer's. The rows of a
+    // backend share one database and run in order: the anonymization last.
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    const QStringList backends = qEnvironmentVariableIsSet("KVT_TEST_PG")
+                                     ? QStringList{"sqlite", "postgresql"}
+                                     : QStringList{"sqlite"};
+    for (const QString &backend : backends) {
+        const auto row = [&backend](const char *name) -> QTestData & {
+            return QTest::newRow(qPrintable(backend + QLatin1Char(' ') + QLatin1String(name)))
+                   << backend;
+        };
+        row("export by telephone") << QStringList{"--export-consumer", "PHONE"} << 0;
+        row("export by CPF") << QStringList{"--export-consumer", "CPF"} << 0;
+        row("export by code") << QStringList{"--export-consumer", "CODE"} << 0;
+        row("anonymize without --yes")
+            << QStringList{"--anonymize-consumer", "CODE", "--client", "CLIENT"} << 2;
+        row("anonymize an unknown code")
+            << QStringList{"--anonymize-consumer", "99", "--client", "CLIENT", "--yes"} << 1;
+        row("anonymize") << QStringList{"--anonymize-consumer", "CODE", "--client", "CLIENT",
+                                        "--yes"}
+                         << 0;
+    }
+}
+
+void tst_KvtDb::consumerRights()
+{
+    QFETCH(QString, backend);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    std::unique_ptr<ScratchDatabase> &scratch = m_rights[backend];
+    const bool fresh = !scratch;
+    if (fresh)
+        scratch = std::make_unique<ScratchDatabase>(backend, m_work.path());
+    QVERIFY2(scratch->error().isEmpty(), qPrintable(scratch->error()));
+    const QString db = scratch->connection();
+    if (fresh) {
+        const ToolRun run = runTool({"--connection", db, "--create", "--consumers", "20"});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QString error;
+        rowsOf(db,
+               "UPDATE CONSUMIDOR SET DIGICONSUMIDOR = 'PRINT-OF-ANA' WHERE CDCONSUMIDOR = "
+               "(SELECT MIN(CDCONSUMIDOR) FROM CONSUMIDOR)",
+               &error);
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    }
+    const QStringList personal = {"NMCONSUMIDOR", "NRCPFRESPCON", "NRRGCONSUMID", "DSEMAILCONS",
+                                  "NRTELECONS",   "DSENDECONS",   "CDIDCONSUMID", "DIGICONSUMIDOR"};
+    const QStringList ana = rowsOf(db, "SELECT CDCONSUMIDOR, CDCLIENTE, " + personal.join(", ") +
+                                           " FROM CONSUMIDOR ORDER BY CDCONSUMIDOR")
+                                .value(0)
+                                .split('|');
+    const QString code = ana.value(0);
+    const QString cpf = ana.value(3);
+    const QStringList before = rowsOf(db, kConsumidores);
+
+    arguments.replaceInStrings("CODE", code).replaceInStrings("PHONE", ana.value(6));
+    arguments.replaceInStrings("CPF", cpf).replaceInStrings("CLIENT", ana.value(1));
+    const ToolRun run = runTool(QStringList{"--connection", db} + arguments);
+    QVERIFY2(run.exitCode == exitCode, qPrintable(run.errors));
+    const bool anonymizes = arguments.contains("--anonymize-consumer") && exitCode == 0;
+    if (!anonymizes)
+        QCOMPARE(rowsOf(db, kConsumidores), before);
+
+    const ToolRun exported = runTool({"--connection", db, "--export-consumer", code});
+    QVERIFY2(exported.exitCode == 0, qPrintable(exported.errors));
+    const QJsonArray consumers =
+        QJsonDocument::fromJson(
+            (arguments.first() == "--export-consumer" ? run : exported).output.toUtf8())
+            .array();
+    QCOMPARE(consumers.size(), 1);
+    const QJsonObject stored = consumers.first().toObject();
+    QCOMPARE(stored.value("CDCONSUMIDOR").toString(), code);
+    QVERIFY2(stored.size() >= 40, "every column of the row");
+    if (!anonymizes) {
+        QCOMPARE(stored.value("NMCONSUMIDOR").toString(), ana.value(2));
+        QCOMPARE(stored.value("DIGICONSUMIDOR").toInt(), 12); // its length alone
+        QVERIFY(!exported.output.contains("PRINT-OF-ANA"));
+        return;
+    }
+    // Nothing of the person is left but the key, and no list offers the row.
+    for (const QString &value : ana.mid(2)) {
+        for (auto it = stored.begin(); it != stored.end() && !value.isEmpty(); ++it)
+            QVERIFY2(it.key() == "CDCONSUMIDOR" || it.value().toVariant().toString() != value,
+                     qPrintable(it.key()));
+    }
+    QCOMPARE(countOf(db, "SELECT COUNT(*) FROM CONSUMIDOR WHERE IDSITCONSUMI = '1' AND "
+                         "CDCONSUMIDOR = '" +
+                             code + "'"),
+             0);
+    QVERIFY2(run.output.contains("NRCPFRESPCON"), qPrintable(run.output));
 }
 
 QTEST_GUILESS_MAIN(tst_KvtDb)

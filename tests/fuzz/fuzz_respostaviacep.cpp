@@ -11,13 +11,14 @@
 #include <cstdio>
 #include <cstdlib>
 
-// The postal-code answer reader: any body is an address, "not found" or invalid, and what it
-// gives a field always fits the field's Windows-1252 text.
+// The postal-code answer readers of both services: any body is an address, "not found" or
+// invalid, and what they give a field always fits the field's Windows-1252 text.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QString body = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
-    const cadcons::RespostaViaCep resposta = cadcons::RespostaViaCep::le(body);
-    for (const QString &valor : resposta.valores) {
+    const cadcons::RespostaViaCep viaCep = cadcons::RespostaViaCep::le(body);
+    const cadcons::RespostaViaCep brasilApi = cadcons::RespostaViaCep::leBrasilApi(200, body);
+    for (const QString &valor : viaCep.valores.values() + brasilApi.valores.values()) {
         const QString campo = cadcons::textoDoSistema(valor, 50);
         if (campo.size() > 50 || !kvt::text::fitsCp1252(campo)) {
             std::fprintf(stderr, "unfit value for a field: %s\n", qPrintable(campo));
@@ -37,9 +38,11 @@ int main(int argc, char **argv)
         "{\"cep\": \"01001-000\", \"logradouro\": \"Rodovia dos N\\u00e1ufragos\", \"uf\": 35}",
         "<html><body>Bad Request</body></html>",
     };
-    QFile gravadas(qEnvironmentVariable("KVT_SOURCE_DIR") +
-                   QStringLiteral("/tests/client/data/postal-code-answers.json"));
-    if (gravadas.open(QIODevice::ReadOnly)) {
+    for (const char *arquivo : {"postal-code-answers.json", "second-provider-answers.json"}) {
+        QFile gravadas(qEnvironmentVariable("KVT_SOURCE_DIR") +
+                       QStringLiteral("/tests/client/data/") + QLatin1String(arquivo));
+        if (!gravadas.open(QIODevice::ReadOnly))
+            continue;
         for (const QJsonValue &resposta : QJsonDocument::fromJson(gravadas.readAll()).array())
             seeds.push_back(resposta[QLatin1String("body")].toString().toUtf8());
     }

@@ -327,6 +327,18 @@ void tst_HostZet::folders()
     QCOMPARE(cepServiceUrl(), QStringLiteral("http://127.0.0.1:8080"));
     cepEnv.unset();
     QCOMPARE(cepServiceUrl(), QStringLiteral("https://viacep.com.br"));
+
+    // The second service: its public address unless set; set empty, none.
+    const EnvGuard fallbackEnv("KVT_CEP_FALLBACK_URL"), timeoutEnv("KVT_CEP_TIMEOUT_S");
+    fallbackEnv.unset();
+    QCOMPARE(cepFallbackUrl(), QStringLiteral("https://brasilapi.com.br"));
+    fallbackEnv.set(QStringLiteral(" "));
+    QCOMPARE(cepFallbackUrl(), QString());
+    using P = std::pair<const char *, int>;
+    for (const auto &[valor, segundos] : {P{"7", 7}, P{"0", 3}, P{"x", 3}, P{"", 3}}) {
+        timeoutEnv.set(QString::fromLatin1(valor));
+        QCOMPARE(cepTimeoutSeconds(), segundos);
+    }
 }
 
 void tst_HostZet::connectionStringPrecedence()

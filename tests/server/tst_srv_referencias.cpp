@@ -129,9 +129,10 @@ void TstSrvReferencias::infCep_data()
 {
     QTest::addColumn<QString>("cep");
     QTest::addColumn<QVariantList>("row");
-    QTest::newRow("complete") << "01001000" << QVariantList{"1058",        "BRASIL",     "01001000",
-                                                            "Praca da Se", "SP",         "0001",
-                                                            "Sao Paulo",   "0000000001", "Centro"};
+    QTest::newRow("complete") << "01001000"
+                              << QVariantList{"1058",   "BRASIL", "01001000",  "Praca da Se",
+                                              "SP",     "0001",   "Sao Paulo", "0000000001",
+                                              "Centro", 5.5,      "0030"};
     QTest::newRow("neighbourhood missing: inner join") << "20000000" << QVariantList{};
     QTest::newRow("unknown postal code") << "11111111" << QVariantList{};
 }
@@ -145,7 +146,7 @@ void TstSrvReferencias::infCep()
     const kvt::PacketTable table = packetOf(resultado);
     QCOMPARE(columnNames(table),
              (QStringList{"CDPAIS", "NMPAIS", "NRCEP", "DSLOGCEP", "SGESTADO", "CDMUNICIPIO",
-                          "NMMUNICIPIO", "CDBAIRRO", "NMBAIRRO"}));
+                          "NMMUNICIPIO", "CDBAIRRO", "NMBAIRRO", "VRTXENTREGA", "QTHORAENTREGA"}));
     QCOMPARE(table.rows.size(), row.isEmpty() ? 0 : 1);
     if (!row.isEmpty())
         QCOMPARE(table.rows.at(0), row);
@@ -162,7 +163,7 @@ void TstSrvReferencias::addressLookups_data()
                            "NMESTADO", "CDMUNICIPIO", "NMMUNICIPIO"};
     const QStringList estado{"SGESTADO", "NMESTADO"};
     const QStringList municipio{"CDMUNICIPIO", "NMMUNICIPIO"};
-    const QStringList bairro{"CDBAIRRO", "NMBAIRRO"};
+    const QStringList bairro{"CDBAIRRO", "NMBAIRRO", "VRTXENTREGA", "QTHORAENTREGA"};
 
     QTest::newRow("ibge") << "getMunicipioIBGE" << QStringList{"3304557"} << ibge
                           << QStringList{"1058"};

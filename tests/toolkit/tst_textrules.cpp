@@ -113,33 +113,53 @@ void tst_TextRules::fieldNamesCompareByAsciiCase()
 
 void tst_TextRules::cpfCheckDigits_data()
 {
+    // "masked": what a list shows of the stored text `nine` + `digits`.
     QTest::addColumn<QString>("nine");
     QTest::addColumn<QString>("digits");
+    QTest::addColumn<QString>("masked");
 
+    const QString none = QStringLiteral("***.***.***-**");
     QTest::newRow("529.982.247") << "529982247"
-                                 << "25";
+                                 << "25"
+                                 << "***.982.247-**";
     QTest::newRow("111.444.777") << "111444777"
-                                 << "35";
+                                 << "35"
+                                 << "***.444.777-**";
     QTest::newRow("123.456.789") << "123456789"
-                                 << "09";
+                                 << "09"
+                                 << "***.456.789-**";
     QTest::newRow("987.654.321, both digits zero") << "987654321"
-                                                   << "00";
+                                                   << "00"
+                                                   << "***.654.321-**";
     QTest::newRow("leading zeros") << "000000001"
-                                   << "91";
+                                   << "91"
+                                   << "***.000.001-**";
     QTest::newRow("eight digits") << "12345678"
-                                  << "";
+                                  << "" << none;
     QTest::newRow("ten digits") << "1234567890"
-                                << "";
+                                << "" << none;
     QTest::newRow("not digits") << "12345678a"
-                                << "";
+                                << "" << none;
     QTest::newRow("arabic-indic digits")
-        << QStringLiteral("\u0661\u0662\u0663\u0664\u0665\u0666\u0667\u0668\u0669") << "";
+        << QStringLiteral("\u0661\u0662\u0663\u0664\u0665\u0666\u0667\u0668\u0669") << "" << none;
+    QTest::newRow("stored with its punctuation") << "123.456.789-09"
+                                                 << ""
+                                                 << "***.456.789-**";
+    QTest::newRow("punctuated, a digit short") << "123.456.789-0"
+                                               << "" << none;
+    QTest::newRow("four digits") << "1234"
+                                 << "" << none;
+    QTest::newRow("blank") << "  "
+                           << ""
+                           << "";
 }
 
 void tst_TextRules::cpfCheckDigits()
 {
     QFETCH(QString, nine);
+    QFETCH(QString, digits);
     QTEST(text::cpfCheckDigits(nine), "digits");
+    QTEST(text::cpfMasked(nine + digits), "masked");
 }
 
 QTEST_MAIN(tst_TextRules)
