@@ -36,7 +36,8 @@ public class RunStatements {
             "^UPDATE STATISTICS ", "H2 keeps no statistics to refresh");
     // Parameters of the fixed statements not named after the column that holds their value.
     static final Map<String, String> COLUMN_OF = Map.of("P_NRTELEDIGITOS", "NRTELECONS",
-            "P_CEP", "NRCEPCONS", "P_CDIBGE", "CDMUNICIBGE", "P_CDCONSUCPF", "CDCONSUMIDOR");
+            "P_CEP", "NRCEPCONS", "P_CDIBGE", "CDMUNICIBGE", "P_CDCONSUCPF", "CDCONSUMIDOR",
+            "P_TEXTO", "CDCONSUMIDOR", "P_CODIGO", "CDCONSUMIDOR");
     // Broken rows made from real reads, each of which must fail for its own reason, and the
     // products' own differences, which must stay so ("": no difference on that product).
     static final List<Case> CASES = List.of(
@@ -97,6 +98,11 @@ public class RunStatements {
         load();
         script(mine, product + "-", h2);
         script(lite, "sqlite-", sqlite);
+        // Before the statements, whose last ones (the tool's anonymisation) rewrite every row.
+        for (Case c : CASES) {
+            if (c.expect().containsKey(product))
+                broken(c);
+        }
         for (St st : mine) {
             String why = notRun(st);
             if (why != null)
@@ -107,10 +113,6 @@ public class RunStatements {
         for (String table : data.keySet()) {
             String all = "SELECT * FROM " + table;
             expect("stored " + table, check(all, Map.of(), all, Map.of()));
-        }
-        for (Case c : CASES) {
-            if (c.expect().containsKey(product))
-                broken(c);
         }
         System.out.printf("%s: %d statements printed, %d run, %d failures%n", product,
                 mine.size(), mine.stream().filter(ran::contains).count(), failures);
