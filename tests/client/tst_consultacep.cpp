@@ -437,9 +437,9 @@ void TstConsultaCep::esperaPelaResposta()
         for (const QEvent::Type tipo : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
             const Qt::MouseButtons botoes =
                 tipo == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
-            QCoreApplication::postEvent(apaga, new QMouseEvent(tipo, QPointF(4, 4), QPointF(4, 4),
-                                                               Qt::LeftButton, botoes,
-                                                               Qt::NoModifier));
+            QCoreApplication::postEvent(apaga,
+                                        new QMouseEvent(tipo, QPointF(4, 4), QPointF(4, 4),
+                                                        Qt::LeftButton, botoes, Qt::NoModifier));
         }
     };
     digitaCep(*form, kCepWeb, server.url());

@@ -328,8 +328,8 @@ void TstConsumerList::search_data()
     QTest::newRow("wildcards are text") << QStringLiteral("%") << QStringList{};
     QTest::newRow("telephone digits")
         << QStringLiteral("(11)98765") << QStringList{QStringLiteral("ANA")};
-    QTest::newRow("whole telephone") << QStringLiteral("11987654321")
-                                     << QStringList{QStringLiteral("ANA")};
+    QTest::newRow("whole telephone")
+        << QStringLiteral("11987654321") << QStringList{QStringLiteral("ANA")};
     QTest::newRow("whole CPF") << QStringLiteral("12345678909")
                                << QStringList{QStringLiteral("ANA"), QStringLiteral("BRUNO")};
     QTest::newRow("second telephone or CPF digits")
