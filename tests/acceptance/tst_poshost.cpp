@@ -127,6 +127,14 @@ void tst_PosHost::badScriptLinesAreReportedAndFailTheRun()
     QVERIFY(r.errors.contains(QLatin1String("unknown command: jump around")));
     QVERIFY(r.errors.contains(QLatin1String("no control named noSuchControl")));
     QVERIFY(r.lines.contains(QStringLiteral("RESULT SAIR")));
+
+    // Over rounds, one that failed fails the run though the last one passed.
+    const Run rounds = run(poshost::script(m_work.path(), QStringLiteral("first-round.replay"),
+                                           {QStringLiteral("touch edtTelefone{n}")}),
+                           {QStringLiteral("--rounds"), QStringLiteral("2"), QStringLiteral("1")});
+    QCOMPARE(rounds.exitCode, 1);
+    QCOMPARE(rounds.errors.count(QLatin1String("no control named")), 1);
+    QCOMPARE(rounds.lines.filter(QStringLiteral("RESULT SAIR")).size(), 2);
 }
 
 void tst_PosHost::expectChecksWhetherTheScreenIsOpen_data()

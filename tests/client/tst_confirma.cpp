@@ -10,6 +10,7 @@
 #include "toolkit/PictureButton.h"
 #include "toolkit/TouchButton.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
@@ -435,16 +436,31 @@ void TstConfirma::pesquisaOfereceTodos()
     QVERIFY2(visiveis.contains(QStringLiteral("Nome")) &&
                  visiveis.contains(QStringLiteral("CPF")) && visiveis.size() < 12,
              qPrintable(visiveis.join(QLatin1Char(','))));
+
+    // Another client's consumer chosen, given the number of the screen client's consumer of his
+    // code: that one still counts.
+    m_mensagens.clear();
+    m_escolhas << QStringLiteral("NMCONSUMIDOR=BRUNO");
+    auto outro = abre(kAna, QString());
+    tecla(*outro, E::VK_F3);
+    digita(*outro, 4, QString());
+    digita(*outro, 7, QStringLiteral("11987654321"));
+    completaEndereco(*outro);
+    tecla(*outro, E::VK_F2);
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral("3 Já existe um consumidor cadastrado com o "
+                                                     "número de telefone informado.")});
 }
 
 void TstConfirma::pesquisaNoDialogo()
 {
-    // The host's own list dialog: narrowed by a part of the name or the first digits of a
-    // telephone, whichever list is behind it, and the row chosen with Enter fills the screen.
+    // The host's own list dialog: narrowed by a part of the name, the first digits of a
+    // telephone or all of them, whichever list is behind it, and the row chosen with Enter fills
+    // the screen.
     const auto entrega = [](const TfrmCadCons &f) {
         return controle<QLabel>(f, "lblEntrega")->text();
     };
-    for (const QString texto : {QStringLiteral("bRú"), QStringLiteral("2199999")}) {
+    for (const QString texto :
+         {QStringLiteral("bRú"), QStringLiteral("2199999"), QStringLiteral("21999990000")}) {
         exec(QStringLiteral(
             "UPDATE CONSUMIDOR SET CDBAIRRO = '0000000001' WHERE NMCONSUMIDOR = 'BRUNO'"));
         auto form = abre(kAna, QString());
@@ -452,6 +468,8 @@ void TstConfirma::pesquisaNoDialogo()
         int linhas = -1;
         Pesquisa = [&](kvt::DataSet &tabela, int, const QString &, int, int, int, int, int) {
             PesquisaDialog dialog(tabela, {});
+            const QAbstractItemModelTester tester(
+                dialog.view()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
             dialog.searchLine()->setText(texto);
             linhas = dialog.view()->model()->rowCount();
             QTest::keyClick(dialog.searchLine(), Qt::Key_Return);

@@ -16,6 +16,7 @@
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 
 // The address filled from the postal-code web service when the system's own table has no row:
@@ -423,8 +424,9 @@ void TstConsultaCep::falhaNaRotina()
 
 void TstConsultaCep::esperaPelaResposta()
 {
-    // A service that never answers: the screen gives up after its time-out, busy meanwhile,
-    // and what the operator types while waiting lands afterwards in the next field.
+    // A service that never answers: the screen gives up after its time-out, busy meanwhile;
+    // what the operator types while waiting lands afterwards in the next field, and a touch
+    // (the on-screen Backspace) is dropped.
     CannedServer server{QByteArray()};
     QVERIFY(server.listen());
     auto form = abre();
@@ -437,6 +439,14 @@ void TstConsultaCep::esperaPelaResposta()
                                            std::pair{Qt::Key_A, QStringLiteral("a")}}) {
             QCoreApplication::postEvent(
                 tela, new QKeyEvent(QEvent::KeyPress, tecla, Qt::NoModifier, texto));
+        }
+        auto *apaga = tela->findChild<kvt::TouchButton *>(QStringLiteral("sbtBackSpace"));
+        for (const QEvent::Type tipo : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            const Qt::MouseButtons botoes =
+                tipo == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+            QCoreApplication::postEvent(apaga,
+                                        new QMouseEvent(tipo, QPointF(4, 4), QPointF(4, 4),
+                                                        Qt::LeftButton, botoes, Qt::NoModifier));
         }
     };
     digitaCep(*form, kCepWeb, server.url());

@@ -114,6 +114,13 @@ void TstValidacao::telefoneDuplicado()
     preencheEConfirma(*edicao, 7, QStringLiteral("11987654321"));
     QVERIFY(m_mensagens.isEmpty());
     QCOMPARE(edicao->edicao().inLblAtiv, 8);
+
+    // Another consumer with it too is named, though the edited one is found first.
+    exec(QStringLiteral("UPDATE CONSUMIDOR SET NRTELECONS = '11987654321' "
+                        "WHERE NMCONSUMIDOR = 'CPF SO NO CODIGO'"));
+    preencheEConfirma(*abre(kAna), 7, QStringLiteral("11987654321"));
+    QCOMPARE(m_mensagens, QStringList{QStringLiteral("0 Número de telefone já cadastrado para o "
+                                                     "consumidor \" CPF SO NO CODIGO \".")});
 }
 
 void TstValidacao::datas()

@@ -7,6 +7,7 @@
 #include "toolkit/MemTable.h"
 #include "toolkit/TouchButton.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -191,6 +192,8 @@ void TstScreenServices::typingNarrows()
     QFETCH(QStringList, names);
     const auto table = makeBairros();
     PesquisaDialog dialog(*table, {});
+    const QAbstractItemModelTester tester(dialog.view()->model(),
+                                          QAbstractItemModelTester::FailureReportingMode::QtTest);
     typeText(dialog.searchLine(), typed);
     for (int i = 0; i < backspaces; ++i)
         QTest::keyClick(dialog.searchLine(), Qt::Key_Backspace);
