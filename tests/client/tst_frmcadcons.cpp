@@ -15,7 +15,7 @@
 #include <QTest>
 
 // The form as built: controls, tables, messages and the keys it must not hand to QDialog.
-class TstFrmCadCons : public QObject
+class tst_FrmCadCons : public QObject
 {
     Q_OBJECT
 
@@ -119,7 +119,7 @@ QList<QWidget *> controlesDeToque(const QWidget &pai)
 
 } // namespace
 
-void TstFrmCadCons::comoConstruido()
+void tst_FrmCadCons::comoConstruido()
 {
     // Compared with a golden file, so that any change to the form is a diff to review;
     // KVT_UPDATE_GOLDEN=1 writes the file anew.
@@ -142,7 +142,7 @@ void TstFrmCadCons::comoConstruido()
     }
 }
 
-void TstFrmCadCons::leiaute()
+void tst_FrmCadCons::leiaute()
 {
     TfrmCadCons form;
     form.resize(800, 600);
@@ -185,7 +185,7 @@ void TstFrmCadCons::leiaute()
 }
 
 // clang-format off
-void TstFrmCadCons::mudaCor_data()
+void tst_FrmCadCons::mudaCor_data()
 {
     QTest::addColumn<int>("numero");
     QTest::addColumn<QString>("borda");
@@ -197,7 +197,7 @@ void TstFrmCadCons::mudaCor_data()
 }
 // clang-format on
 
-void TstFrmCadCons::mudaCor()
+void tst_FrmCadCons::mudaCor()
 {
     QFETCH(int, numero);
     QFETCH(QString, borda);
@@ -222,20 +222,15 @@ void TstFrmCadCons::mudaCor()
     QCOMPARE(form.property("inLblAtiv").toInt(), numero);
 }
 
-void TstFrmCadCons::estadoInicial()
+void tst_FrmCadCons::estadoInicial()
 {
     TfrmCadCons form;
     QCOMPARE(form.windowTitle(), QStringLiteral("Cadastro de Consumidor"));
     QVERIFY(form.windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(controle<QFrame>(form, "panConsumidor")->geometry(), QRect(10, 12, 778, 115));
-    QCOMPARE(controle<QFrame>(form, "panTeclado")->geometry(), QRect(16, 351, 615, 225));
-    QCOMPARE(controle<QFrame>(form, "panOutros")->geometry(), QRect(3, 1, 508, 43));
+    // Geometry, captions and the fields by number are the golden file's (comoConstruido, leiaute).
     QVERIFY(controle<QFrame>(form, "panOutros")->isHidden());
-    QCOMPARE(controle<QFrame>(form, "panTeclado")->palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(controle<QLabel>(form, "lblCodTela")->text(), QStringLiteral("KVT04410"));
-    QCOMPARE(controle<QLabel>(form, "lblCodTela")->pos(), QPoint(644, 587));
-    for (int numero = 1; numero <= TfrmCadCons::kNumCampos; ++numero)
-        QVERIFY(form.campo(numero));
+    QCOMPARE(controle<QFrame>(form, "panTeclado")->palette().color(QPalette::Window),
+             QColor(Qt::white));
     QVERIFY(!form.campo(0));
     QVERIFY(!form.campo(cadcons::kNumTextos + 1));
     QVERIFY(!tabela(form, "cdsPais")->active());
@@ -243,7 +238,7 @@ void TstFrmCadCons::estadoInicial()
     QVERIFY(!form.edicao().estado.adqPesqConsumidor);
 }
 
-void TstFrmCadCons::tiposVenda()
+void tst_FrmCadCons::tiposVenda()
 {
     TfrmCadCons form;
     form.BuscaTipoVenda();
@@ -256,7 +251,7 @@ void TstFrmCadCons::tiposVenda()
     QCOMPARE(tabela(form, "cdsTipoVenda")->asString(QStringLiteral("NMTIPOVENDA")), QStringLiteral("A Vista"));
 }
 
-void TstFrmCadCons::colunasProjeto()
+void tst_FrmCadCons::colunasProjeto()
 {
     TfrmCadCons form;
     for (kvt::MemTable *t : form.tabelas()) {
@@ -283,7 +278,7 @@ void TstFrmCadCons::colunasProjeto()
     }
 }
 
-void TstFrmCadCons::nenhumControleRecebeFoco()
+void tst_FrmCadCons::nenhumControleRecebeFoco()
 {
     TfrmCadCons form;
     const QList<QWidget *> filhos = form.findChildren<QWidget *>();
@@ -300,7 +295,7 @@ void TstFrmCadCons::nenhumControleRecebeFoco()
 }
 
 // clang-format off
-void TstFrmCadCons::teclasNaoFechamDialogo_data()
+void tst_FrmCadCons::teclasNaoFechamDialogo_data()
 {
     QTest::addColumn<int>("tecla");
     QTest::addColumn<int>("modificadores");
@@ -312,7 +307,7 @@ void TstFrmCadCons::teclasNaoFechamDialogo_data()
 }
 // clang-format on
 
-void TstFrmCadCons::teclasNaoFechamDialogo()
+void tst_FrmCadCons::teclasNaoFechamDialogo()
 {
     QFETCH(int, tecla);
     QFETCH(int, modificadores);
@@ -330,7 +325,7 @@ void TstFrmCadCons::teclasNaoFechamDialogo()
     QCOMPARE(form.edicao().estado.stResult, QStringLiteral("antes"));
 }
 
-void TstFrmCadCons::sairFechaComSair()
+void tst_FrmCadCons::sairFechaComSair()
 {
     TfrmCadCons form;
     form.edicao().estado.stResult = QStringLiteral("123");
@@ -342,7 +337,7 @@ void TstFrmCadCons::sairFechaComSair()
     QCOMPARE(form.edicao().estado.stResult, QStringLiteral("SAIR"));
 }
 
-void TstFrmCadCons::escapeSai()
+void tst_FrmCadCons::escapeSai()
 {
     TfrmCadCons form;
     form.edicao().estado.stResult = QStringLiteral("123");
@@ -353,7 +348,7 @@ void TstFrmCadCons::escapeSai()
     QCOMPARE(form.edicao().estado.stResult, QStringLiteral("SAIR"));
 }
 
-void TstFrmCadCons::tecladoNaTela()
+void tst_FrmCadCons::tecladoNaTela()
 {
     TfrmCadCons form;
     form.show();
@@ -396,7 +391,7 @@ void TstFrmCadCons::tecladoNaTela()
     QCOMPARE(controle<kvt::RoundShape>(form, "blsBorda14")->brushColor(), kCorBorda);
 }
 
-void TstFrmCadCons::teclasFisicas()
+void tst_FrmCadCons::teclasFisicas()
 {
     int fiscal = 0;
     RelFiscais = [&fiscal] { ++fiscal; };
@@ -426,7 +421,7 @@ void TstFrmCadCons::teclasFisicas()
     RelFiscais = nullptr;
 }
 
-void TstFrmCadCons::altF4CapturaSemFechar()
+void tst_FrmCadCons::altF4CapturaSemFechar()
 {
     QStringList capturas;
     DigitalConsumidor = [&capturas](int, int, const QString &nome, QVariant &retorno) {
@@ -454,5 +449,5 @@ void TstFrmCadCons::altF4CapturaSemFechar()
     stDigital2.clear();
 }
 
-QTEST_MAIN(TstFrmCadCons)
+QTEST_MAIN(tst_FrmCadCons)
 #include "tst_frmcadcons.moc"

@@ -7,7 +7,7 @@
 #include <QDateTime>
 
 // The consumer queries, the insert and update of a consumer, and the code zero fill they use.
-class TstSrvConsumidor : public ServerTestBackend
+class tst_SrvConsumidor : public ServerTestBackend
 {
     Q_OBJECT
 
@@ -15,7 +15,6 @@ public:
     using ServerTestBackend::ServerTestBackend;
 
 private slots:
-    void ajustaKvt_data();
     void ajustaKvt();
     void existeConsumidor_data();
     void existeConsumidor();
@@ -37,36 +36,14 @@ private slots:
     void todosConsColumns();
 };
 
-// Zero fill: no database involved, but cheap enough to run with every backend. The screen's
-// Ajusta must fill exactly alike, or its codes miss the stored ones.
-void TstSrvConsumidor::ajustaKvt_data()
+// The fill itself is tabled in tst_textrules; the codes stored here must come out of the same one.
+void tst_SrvConsumidor::ajustaKvt()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("filled") << "123" << 5 << "00123";
-    QTest::newRow("blanks around") << " 123 " << 5 << "00123";
-    QTest::newRow("empty stays") << "" << 21 << "";
-    QTest::newRow("blank stays") << "   " << 21 << "   ";
-    QTest::newRow("longer unchanged") << "123456" << 5 << "123456";
-    QTest::newRow("longer with blanks comes trimmed") << " 123456 " << 5 << "123456";
-    QTest::newRow("width reached after trim keeps blanks") << " 12345 " << 5 << " 12345 ";
-    QTest::newRow("control character is a blank") << QStringLiteral("\x01") + "12" << 4 << "0012";
-    QTest::newRow("no-break space is a character")
-        << QStringLiteral("\u00a012") << 4 << QStringLiteral("0\u00a012");
-    QTest::newRow("cpf") << "12345678909" << 21
-                         << "0000000000"
-                            "12345678909";
-}
-void TstSrvConsumidor::ajustaKvt()
-{
-    QFETCH(QString, text);
-    QFETCH(int, width);
-    QTEST(AjustaKvt(text, width), "expected");
-    QTEST(Ajusta(text, width), "expected");
+    QCOMPARE(AjustaKvt(QStringLiteral(" 52998224725 "), 21),
+             QStringLiteral("000000000052998224725"));
 }
 
-void TstSrvConsumidor::existeConsumidor_data()
+void tst_SrvConsumidor::existeConsumidor_data()
 {
     QTest::addColumn<QString>("cliente");
     QTest::addColumn<QString>("cpf");
@@ -94,7 +71,7 @@ void TstSrvConsumidor::existeConsumidor_data()
                               << "" << QStringList{};
 }
 
-void TstSrvConsumidor::existeConsumidor()
+void tst_SrvConsumidor::existeConsumidor()
 {
     QFETCH(QString, cliente);
     QFETCH(QString, cpf);
@@ -111,7 +88,7 @@ void TstSrvConsumidor::existeConsumidor()
     QTEST(columnValues(table, QStringLiteral("CDCONSUMIDOR")), "found");
 }
 
-void TstSrvConsumidor::nameOutsideWindows1252ArrivesIntact()
+void tst_SrvConsumidor::nameOutsideWindows1252ArrivesIntact()
 {
     // A name another program stored, with a letter the system's code page lacks.
     const QString nome = QStringLiteral("Łukasz");
@@ -147,7 +124,7 @@ void TstSrvConsumidor::nameOutsideWindows1252ArrivesIntact()
     QCOMPARE(list->asString(QStringLiteral("NMCONSUMIDOR")), nome);
 }
 
-void TstSrvConsumidor::insertCode_data()
+void tst_SrvConsumidor::insertCode_data()
 {
     QTest::addColumn<QString>("cpf");
     QTest::addColumn<QString>("telefone");
@@ -174,7 +151,7 @@ void TstSrvConsumidor::insertCode_data()
                                      << "7";
 }
 
-void TstSrvConsumidor::insertCode()
+void tst_SrvConsumidor::insertCode()
 {
     QFETCH(QString, cpf);
     QFETCH(QString, telefone);
@@ -204,7 +181,7 @@ void TstSrvConsumidor::insertCode()
     QCOMPARE(dateOf(row.value("DTNASCCONS")), QDate(1990, 5, 17));
 }
 
-void TstSrvConsumidor::emptyBirthDateIsNull_data()
+void tst_SrvConsumidor::emptyBirthDateIsNull_data()
 {
     QTest::addColumn<QString>("data");
     QTest::newRow("empty") << "";
@@ -212,7 +189,7 @@ void TstSrvConsumidor::emptyBirthDateIsNull_data()
     QTest::newRow("bare mask") << "  /  /    ";
 }
 
-void TstSrvConsumidor::emptyBirthDateIsNull()
+void tst_SrvConsumidor::emptyBirthDateIsNull()
 {
     QFETCH(QString, data);
     ConsumidorArgs a = novoConsumidor();
@@ -233,7 +210,7 @@ void TstSrvConsumidor::emptyBirthDateIsNull()
     QVERIFY(consumidor(QStringLiteral("1"), a.P_CDCONSUMIDOR).value("DTNASCCONS").isNull());
 }
 
-void TstSrvConsumidor::updateMarker_data()
+void tst_SrvConsumidor::updateMarker_data()
 {
     QTest::addColumn<QVariant>("stored");
     QTest::addColumn<QString>("expected");
@@ -243,7 +220,7 @@ void TstSrvConsumidor::updateMarker_data()
     QTest::newRow("NULL becomes A") << QVariant(QMetaType::fromType<QString>()) << "A";
 }
 
-void TstSrvConsumidor::updateMarker()
+void tst_SrvConsumidor::updateMarker()
 {
     QFETCH(QVariant, stored);
     const QString codigo = QStringLiteral("000000000012345678909");
@@ -275,7 +252,7 @@ void TstSrvConsumidor::updateMarker()
         QCOMPARE(after.value(column), before.value(column));
 }
 
-void TstSrvConsumidor::duplicateNotInserted()
+void tst_SrvConsumidor::duplicateNotInserted()
 {
     const QList<QStringList> before = consumidorSnapshot();
     QVERIFY(!before.isEmpty());
@@ -294,7 +271,7 @@ void TstSrvConsumidor::duplicateNotInserted()
     QCOMPARE(consumidorSnapshot(), before);
 }
 
-void TstSrvConsumidor::failureLeavesTableUnchanged_data()
+void tst_SrvConsumidor::failureLeavesTableUnchanged_data()
 {
     QTest::addColumn<QString>("codigo");
     QTest::addColumn<QString>("column");
@@ -317,7 +294,7 @@ void TstSrvConsumidor::failureLeavesTableUnchanged_data()
                                              << "00/13/2000";
 }
 
-void TstSrvConsumidor::failureLeavesTableUnchanged()
+void tst_SrvConsumidor::failureLeavesTableUnchanged()
 {
     QFETCH(QString, codigo);
     QFETCH(QString, column);
@@ -346,7 +323,7 @@ void TstSrvConsumidor::failureLeavesTableUnchanged()
     QCOMPARE(consumidorSnapshot().size(), before.size() + 1);
 }
 
-void TstSrvConsumidor::commitFailureIsAFailureCode()
+void tst_SrvConsumidor::commitFailureIsAFailureCode()
 {
     if (backend() == QLatin1String("sqlite"))
         QSKIP("needs a constraint checked at commit, which the server products offer");
@@ -370,7 +347,7 @@ void TstSrvConsumidor::commitFailureIsAFailureCode()
     QCOMPARE(consumidorSnapshot().size(), before.size() + 1);
 }
 
-void TstSrvConsumidor::consPorTel_data()
+void tst_SrvConsumidor::consPorTel_data()
 {
     QTest::addColumn<QString>("cliente");
     QTest::addColumn<QString>("salvo");
@@ -393,7 +370,7 @@ void TstSrvConsumidor::consPorTel_data()
                                        << "01133335556" << false;
 }
 
-void TstSrvConsumidor::consPorTel()
+void tst_SrvConsumidor::consPorTel()
 {
     QFETCH(QString, cliente);
     QFETCH(QString, salvo);
@@ -401,7 +378,7 @@ void TstSrvConsumidor::consPorTel()
     QTEST(vdConsPorTelExiste(cliente, salvo, telefone), "existe");
 }
 
-void TstSrvConsumidor::todosCons_data()
+void tst_SrvConsumidor::todosCons_data()
 {
     QTest::addColumn<QString>("filial");
     QTest::addColumn<QString>("codigo");
@@ -429,7 +406,7 @@ void TstSrvConsumidor::todosCons_data()
                                     << "T" << QStringList{};
 }
 
-void TstSrvConsumidor::todosCons()
+void tst_SrvConsumidor::todosCons()
 {
     QFETCH(QString, filial);
     QFETCH(QString, codigo);
@@ -444,7 +421,7 @@ void TstSrvConsumidor::todosCons()
     QTEST(names, "names");
 }
 
-void TstSrvConsumidor::todosConsColumns()
+void tst_SrvConsumidor::todosConsColumns()
 {
     const auto list =
         GetTodosCons(QStringLiteral("0001"), QStringLiteral("T"), QStringLiteral("1"));
@@ -476,6 +453,6 @@ void TstSrvConsumidor::todosConsColumns()
     QCOMPARE(list->asString(QStringLiteral("NMPAIS")), QStringLiteral("BRASIL"));
 }
 
-KVT_SERVER_TEST_MAIN(TstSrvConsumidor)
+KVT_SERVER_TEST_MAIN(tst_SrvConsumidor)
 
 #include "tst_srv_consumidor.moc"

@@ -5,7 +5,8 @@
 using namespace kvt;
 
 // The rules every layer shares. The host's string functions (tst_hoststrings) cover the blank
-// rule, the zero fill and the CPF check through their entry points.
+// rule and the CPF check through their entry points; the zero fill is tabled here only, the
+// host's Ajusta and the service's AjustaKvt each check one row through their own layer.
 class tst_TextRules : public QObject
 {
     Q_OBJECT
@@ -21,6 +22,8 @@ private slots:
     void fieldNamesCompareByAsciiCase();
     void cpfCheckDigits_data();
     void cpfCheckDigits();
+    void zeroFill_data();
+    void zeroFill();
 };
 
 void tst_TextRules::windows1252_data()
@@ -160,6 +163,34 @@ void tst_TextRules::cpfCheckDigits()
     QFETCH(QString, digits);
     QTEST(text::cpfCheckDigits(nine), "digits");
     QTEST(text::cpfMasked(nine + digits), "masked");
+}
+
+void tst_TextRules::zeroFill_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("filled") << "123" << 5 << "00123";
+    QTest::newRow("blanks around") << " 123 " << 5 << "00123";
+    QTest::newRow("empty stays") << "" << 21 << "";
+    QTest::newRow("blank stays") << "   " << 21 << "   ";
+    QTest::newRow("longer unchanged") << "123456" << 5 << "123456";
+    QTest::newRow("longer with blanks comes trimmed") << " 123456 " << 5 << "123456";
+    QTest::newRow("width reached after trim keeps blanks") << " 12345 " << 5 << " 12345 ";
+    QTest::newRow("tab is a blank") << "\t7" << 4 << "0007";
+    QTest::newRow("control character is a blank") << QStringLiteral("\x01") + "12" << 4 << "0012";
+    QTest::newRow("no-break space is a character")
+        << QStringLiteral("\u00a012") << 4 << QStringLiteral("0\u00a012");
+    QTest::newRow("cpf as consumer code") << "12345678909" << 21
+                                          << "0000000000"
+                                             "12345678909";
+}
+
+void tst_TextRules::zeroFill()
+{
+    QFETCH(QString, text);
+    QFETCH(int, width);
+    QTEST(text::zeroFill(text, width), "expected");
 }
 
 QTEST_MAIN(tst_TextRules)
