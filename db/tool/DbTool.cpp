@@ -129,7 +129,6 @@ bool loadData(QSqlDatabase &db, const DbToolOptions &options, QTextStream &out, 
     return true;
 }
 
-// Removes the named connection however the work on it ends.
 // Every stored column of the consumers with that phone, CPF or code, one "NAME: value" line
 // each; a blank line between consumers.
 bool printConsumers(QSqlDatabase &db, const QString &text, QTextStream &out, QString &error)
@@ -155,6 +154,7 @@ bool printConsumers(QSqlDatabase &db, const QString &text, QTextStream &out, QSt
     return true;
 }
 
+// Removes the named connection however the work on it ends.
 class ConnectionName
 {
 public:
