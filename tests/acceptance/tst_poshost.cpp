@@ -41,6 +41,19 @@ private:
     {
         return poshost::scenario(m_work.path(), name, screenshot);
     }
+    // The demo's branch, reference data and parameters file, with that many consumers.
+    bool loadDemo(int consumers)
+    {
+        QProcess tool;
+        tool.start(QStringLiteral(KVT_DB_TOOL_PATH),
+                   {QStringLiteral("--connection"), m_db->connection(), QStringLiteral("--demo"),
+                    QStringLiteral("--consumers"), QString::number(consumers),
+                    QStringLiteral("--parameters-file"), m_db->dir()});
+        const bool ok = tool.waitForFinished(120000) && tool.exitCode() == 0;
+        if (!ok)
+            qWarning("%s", tool.readAllStandardError().constData());
+        return ok;
+    }
 
     std::unique_ptr<TestDatabase> m_db;
     QTemporaryDir m_work;
@@ -341,14 +354,7 @@ void tst_PosHost::postalCodeFromTheWebServiceFillsTheAddress()
 
 void tst_PosHost::roundsInOneProcessEachStoreTheirConsumerAndKeepTheDescriptors()
 {
-    // The demo's branch and reference data, without its consumers.
-    QProcess tool;
-    tool.start(QStringLiteral(KVT_DB_TOOL_PATH),
-               {QStringLiteral("--connection"), m_db->connection(), QStringLiteral("--demo"),
-                QStringLiteral("--consumers"), QStringLiteral("0"),
-                QStringLiteral("--parameters-file"), m_db->dir()});
-    QVERIFY2(tool.waitForFinished(120000) && tool.exitCode() == 0,
-             tool.readAllStandardError().constData());
+    QVERIFY(loadDemo(0));
 
     const int rounds = 50;
     QProcess process;
@@ -402,13 +408,7 @@ void tst_PosHost::roundsInOneProcessEachStoreTheirConsumerAndKeepTheDescriptors(
 
 void tst_PosHost::consumerSearchShowsTheCpfMaskedAndCopiesItWhole()
 {
-    QProcess tool;
-    tool.start(QStringLiteral(KVT_DB_TOOL_PATH),
-               {QStringLiteral("--connection"), m_db->connection(), QStringLiteral("--demo"),
-                QStringLiteral("--consumers"), QStringLiteral("30"),
-                QStringLiteral("--parameters-file"), m_db->dir()});
-    QVERIFY2(tool.waitForFinished(120000) && tool.exitCode() == 0,
-             tool.readAllStandardError().constData());
+    QVERIFY(loadDemo(30));
     QString cpf, nome;
     {
         QSqlDatabase db =
