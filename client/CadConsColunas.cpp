@@ -45,37 +45,42 @@ void carrega(kvt::MemTable &tabela, const QVariant &resultado, const QString &fu
     tabela.loadFromPacket(resultado.toByteArray(), funcao);
 }
 
+std::vector<ColunaCampo> colunasDe(std::initializer_list<int> campos)
+{
+    std::vector<ColunaCampo> colunas;
+    for (const int numero : campos) {
+        const CampoDef &campo = campoDef(numero);
+        if (campo.coluna)
+            colunas.push_back({campo.coluna, campo.numero});
+        if (campo.colunaNome)
+            colunas.push_back({campo.colunaNome, campo.campoNome});
+    }
+    return colunas;
+}
+
 const std::vector<ColunaCampo> &colunasConsumidor()
 {
-    static const std::vector<ColunaCampo> colunas = {
-        {"NMCONSUMIDOR", NmConsumidor},
-        {"CDPAIS", CodPais},
-        {"NMPAIS", NmPais},
-        {"SGESTADO", Estado},
-        {"NRCEPCONS", Cep},
-        {"NRTELECONS", Telefone},
-        {"NRTELE2CONS", Telefone2},
-        {"NRCELULARCONS", Celular},
-        {"DTNASCCONS", DtNasc},
-        {"NRENDECONS", Numero},
-        {"DSCOMPLENDECONS", Complemento},
-        {"DSENDECONS", Endereco},
-        {"CDMUNICIPIO", CodMuni},
-        {"NMMUNICIPIO", NmMuni},
-        {"CDBAIRRO", Bairro},
-        {"NMBAIRRO", NmBairro},
-        {"NRCPFRESPCON", Cpf},
-        {"NRRGCONSUMID", Identidade},
-        {"DSREFERENDECONS", Referencia},
-        {"DSEMAILCONS", Email},
-    };
+    static const std::vector<ColunaCampo> colunas = [] {
+        std::vector<ColunaCampo> todas;
+        for (const CampoDef &campo : kCampos) {
+            const std::vector<ColunaCampo> doCampo = colunasDe({campo.numero});
+            todas.insert(todas.end(), doCampo.begin(), doCampo.end());
+        }
+        return todas;
+    }();
     return colunas;
 }
 
 const QStringList &colunasTelefone()
 {
-    static const QStringList colunas{QStringLiteral("NRTELECONS"), QStringLiteral("NRTELE2CONS"),
-                                     QStringLiteral("NRCELULARCONS")};
+    static const QStringList colunas = [] {
+        QStringList telefones;
+        for (const CampoDef &campo : kCampos) {
+            if (campo.telefone)
+                telefones << QString::fromLatin1(campo.coluna);
+        }
+        return telefones;
+    }();
     return colunas;
 }
 

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <initializer_list>
 #include <vector>
 
 namespace kvt {
@@ -34,7 +35,10 @@ void limpa(CadConsEdicao::Textos &textos, std::initializer_list<int> campos);
 // text instead of a complaint about the packet.
 void carrega(kvt::MemTable &tabela, const QVariant &resultado, const QString &funcao);
 
-// The consumer's columns and the fields that show them, for the edit load and the search.
+// The consumer's columns of these fields and of their name displays, as the field table names
+// them; every look-up answer uses the consumer's column names.
+std::vector<ColunaCampo> colunasDe(std::initializer_list<int> campos);
+// Those of every field, for the edit load and the search.
 const std::vector<ColunaCampo> &colunasConsumidor();
 
 // The consumer's three telephone columns, and the forms a telephone is looked up in: as given,

@@ -23,27 +23,17 @@ constexpr int kCorBorda = 15391193;            // field borders; also the keyboa
 constexpr int kCorPainelConsumidor = 14941679; // face of the consumer area
 constexpr int kCorConfirmar = 6610210;         // the Confirmar button
 
-// The lines of the form's messages component, "KEY|text".
-QStringList linhasMensagens();
-
-// One numbered input field: its control, label and border and where it sits (in the consumer
-// panel for 1..10, on the form for 11..18). What it accepts is CadConsEdicao's.
+// The controls of one numbered input field, in the consumer panel for 1..10, on the form for
+// 11..18: what it accepts, loads and saves is its row in cadcons::kCampos.
 struct CampoForm
 {
-    int numero;
     kvt::TouchButton *TfrmCadCons::*campo;
-    const char *nomeCampo;
     QLabel *TfrmCadCons::*rotulo;
     const char *nomeRotulo;
-    const char *legenda;                  // UTF-8
     kvt::RoundShape *TfrmCadCons::*borda; // nullptr for field 8, whose border is a button
     const char *nomeBorda;
     QRect rect;
     QRect rectRotulo;
-    const char *coluna;
 };
-
-// Fields 1..18 in number order.
-const std::array<CampoForm, TfrmCadCons::kNumCampos> &camposForm();
 
 } // namespace cadcons

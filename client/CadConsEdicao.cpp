@@ -4,89 +4,20 @@
 #include "host/HostZet.h"
 #include "toolkit/TextRules.h"
 
-#include <initializer_list>
-
 namespace {
 
 using E = CadConsEdicao;
 using namespace cadcons;
 
-// What an append must start with.
-enum class Aceita { Qualquer, Digitos, Data };
-
-// Characters the key-press filter passes on besides backspace and digits. Letters are A-Z after
-// the filter's own upper-casing; they travel on in lower case.
-struct Teclado
+// Empties the texts that hang on field `campo`.
+void limpaDependentes(E::Textos &textos, int campo)
 {
-    bool letras;
-    const char16_t *outros;
-};
-
-constexpr Teclado kNenhum{false, u""};
-constexpr Teclado kNome{true, u" ,./\\\u00E7\u00C7"};
-constexpr Teclado kTexto{true, u" ,./\\\u00E7"};
-constexpr Teclado kEmail{true, u" .@/\\\u00E7"};
-constexpr Teclado kLetras{true, u""};
-constexpr Teclado kData{false, u"/"};
-
-struct Regra
-{
-    int maximo; // 0: no limit (the field is picked from a list)
-    Aceita aceita;
-    Teclado teclado;
-    std::initializer_list<int> dependentes; // emptied by a deletion in the field
-};
-
-// clang-format off
-const Regra kRegras[E::kNumCampos + 1] = {
-    {},
-    /*  1 CEP         */ {8, Aceita::Digitos, kNenhum, {}},
-    /*  2 name        */ {50, Aceita::Qualquer, kNome, {}},
-    /*  3 birth date  */ {10, Aceita::Data, kData, {}},
-    /*  4 CPF         */ {11, Aceita::Digitos, kNenhum, {}},
-    /*  5 RG          */ {10, Aceita::Qualquer, kTexto, {}},
-    /*  6 e-mail      */ {50, Aceita::Qualquer, kEmail, {}},
-    /*  7 telephone   */ {13, Aceita::Digitos, kNenhum, {}},
-    /*  8 telephone 2 */ {13, Aceita::Digitos, kNenhum, {}},
-    /*  9 mobile      */ {13, Aceita::Digitos, kNenhum, {}},
-    /* 10 sale type   */ {0, Aceita::Qualquer, kNenhum, {}},
-    /* 11 street      */ {50, Aceita::Qualquer, kTexto, {}},
-    /* 12 number      */ {5, Aceita::Qualquer, kLetras, {}},
-    /* 13 complement  */ {50, Aceita::Qualquer, kTexto, {}},
-    /* 14 country     */ {4, Aceita::Digitos, kNenhum,
-                          {NmPais, Estado, CodMuni, NmMuni, Bairro, NmBairro}},
-    /* 15 state       */ {2, Aceita::Qualquer, kTexto, {CodMuni, NmMuni, Bairro, NmBairro}},
-    /* 16 municipality*/ {4, Aceita::Digitos, kTexto, {Bairro, NmBairro}},
-    /* 17 neighbourh. */ {10, Aceita::Digitos, kTexto, {NmBairro}},
-    /* 18 reference   */ {250, Aceita::Qualquer, kTexto, {}},
-};
-// clang-format on
-
-// Leaving checks in the order the key handler runs them. `seNaoVazio` names the field that must
-// hold something for the check to run (0: always).
-struct Saida
-{
-    int campo;
-    E::Verificacao verificacao;
-    int seNaoVazio;
-};
-
-using V = E::Verificacao;
-
-const Saida kSaidasAvanca[] = {
-    {Cep, V::Cep, Cep},          {DtNasc, V::DtNasc, 0},
-    {Telefone, V::Telefone, 0},  {Telefone2, V::Telefone2, 0},
-    {Celular, V::Celular, 0},    {CodPais, V::Pais, 0},
-    {Estado, V::Estado, Estado}, {CodMuni, V::Municipio, CodMuni},
-    {Bairro, V::Bairro, Bairro}, {Identidade, V::Identidade, Identidade},
-};
-
-// Leaving the CPF backwards checks the identity number that follows it.
-const Saida kSaidasRecua[] = {
-    {DtNasc, V::DtNasc, 0},           {Telefone, V::Telefone, 0},  {Telefone2, V::Telefone2, 0},
-    {Celular, V::Celular, 0},         {CodPais, V::Pais, 0},       {Estado, V::Estado, Estado},
-    {CodMuni, V::Municipio, CodMuni}, {Bairro, V::Bairro, Bairro}, {Cpf, V::Identidade, Identidade},
-};
+    const unsigned dependentes = campoDef(campo).dependentes;
+    for (int numero = 1; numero <= E::kNumTextos; ++numero) {
+        if (dependentes & bitTexto(numero))
+            textos.setTexto(numero, QString());
+    }
+}
 
 bool digito(QChar c)
 {
@@ -109,9 +40,9 @@ void CadConsEdicao::relabel(bool maiusculas)
 
 QString CadConsEdicao::anexo(int inTag, const QString &texto, const QString &stNumAdd)
 {
-    if (inTag < 1 || inTag > kNumCampos || stNumAdd.isEmpty())
+    if (!campoValido(inTag) || stNumAdd.isEmpty())
         return {};
-    const Regra &regra = kRegras[inTag];
+    const CampoDef &regra = campoDef(inTag);
     QString novo = stNumAdd;
     switch (regra.aceita) {
     case Aceita::Data:
@@ -145,17 +76,15 @@ bool CadConsEdicao::aceita(QChar caractere) const
 
 void CadConsEdicao::postaTexto(int inTag, const QString &stNumAdd, bool boBckSpc)
 {
-    if (inTag < 1 || inTag > kNumCampos)
+    if (!campoValido(inTag))
         return;
     QString texto = m_textos.texto(inTag);
 
     if (boBckSpc) {
         texto.chop(1);
         m_textos.setTexto(inTag, texto);
-        if (inLblAtiv >= 1 && inLblAtiv <= kNumCampos) {
-            for (const int dependente : kRegras[inLblAtiv].dependentes)
-                m_textos.setTexto(dependente, QString());
-        }
+        if (campoValido(inLblAtiv))
+            limpaDependentes(m_textos, inLblAtiv);
         return;
     }
 
@@ -182,9 +111,9 @@ void CadConsEdicao::FormKeyPress(QChar key)
         postaTexto(inLblAtiv, QString(c), false);
         return;
     }
-    if (inLblAtiv < 1 || inLblAtiv > kNumCampos)
+    if (!campoValido(inLblAtiv))
         return;
-    const Teclado &teclado = kRegras[inLblAtiv].teclado;
+    const Teclado &teclado = campoDef(inLblAtiv).teclado;
     if (teclado.letras && c >= QLatin1Char('A') && c <= QLatin1Char('Z')) {
         postaTexto(inLblAtiv, kvt::text::asciiLower(QString(c)), false);
         return;
@@ -195,24 +124,17 @@ void CadConsEdicao::FormKeyPress(QChar key)
 
 bool CadConsEdicao::saiDoCampo(int campo, bool avanca)
 {
+    if (!campoValido(campo))
+        return true;
     // The country left blank takes everything that hung on it along.
     if (campo == CodPais && vazio(CodPais)) {
-        for (const int dependente : kRegras[CodPais].dependentes)
-            m_textos.setTexto(dependente, QString());
+        limpaDependentes(m_textos, CodPais);
         return true;
     }
-    const auto executa = [&](const auto &saidas) {
-        for (const Saida &s : saidas) {
-            if (s.campo != campo)
-                continue;
-            if (s.seNaoVazio && vazio(s.seNaoVazio))
-                continue;
-            if (!m_acoes.verifica(s.verificacao, avanca))
-                return false;
-        }
+    const Saida &saida = avanca ? campoDef(campo).avanca : campoDef(campo).recua;
+    if (saida.verificacao == Verificacao::Nenhuma || (saida.seNaoVazio && vazio(saida.seNaoVazio)))
         return true;
-    };
-    return avanca ? executa(kSaidasAvanca) : executa(kSaidasRecua);
+    return m_acoes.verifica(saida.verificacao, avanca);
 }
 
 int CadConsEdicao::FormKeyDown(int key, int shift)
@@ -274,7 +196,7 @@ void CadConsEdicao::capsLockClick()
 
 void CadConsEdicao::selecionaCampo(int numero)
 {
-    if (numero < 1 || numero > kNumCampos)
+    if (!campoValido(numero))
         return;
     if (campoTelefone(numero))
         m_textos.setTexto(numero, Mascara(m_textos.texto(numero), mascaraTelefone()));
@@ -284,12 +206,15 @@ void CadConsEdicao::selecionaCampo(int numero)
 
 void CadConsEdicao::limpaCampo()
 {
-    if (inLblAtiv >= 1 && inLblAtiv <= kNumCampos)
+    if (campoValido(inLblAtiv))
         m_textos.setTexto(inLblAtiv, QString());
 }
 
 void CadConsEdicao::mascaraTelefones()
 {
-    for (int numero = Telefone; numero <= Celular; ++numero)
-        m_textos.setTexto(numero, Mascara(m_textos.texto(numero), mascaraTelefone()));
+    for (const CampoDef &campo : kCampos) {
+        if (campo.telefone)
+            m_textos.setTexto(campo.numero,
+                              Mascara(m_textos.texto(campo.numero), mascaraTelefone()));
+    }
 }

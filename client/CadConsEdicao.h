@@ -9,9 +9,9 @@
 #include <functional>
 
 // The editing state of the registration screen without any widget: the field being edited, the
-// one-shot Shift and the Caps Lock, the per-field character rules, the key steps of the form's
-// key-down and key-press handlers, the navigation between fields and what the screen knows
-// besides its texts. The form backs the texts with its touch buttons and carries out the
+// one-shot Shift and the Caps Lock, the key steps of the form's key-down and key-press handlers
+// under each field's rules (cadcons::kCampos), the navigation between fields and what the screen
+// knows besides its texts. The form backs the texts with its touch buttons and carries out the
 // actions; tests back both with plain data.
 class CadConsEdicao
 {
@@ -35,19 +35,7 @@ public:
     };
     enum Modificador : int { Shift = 1, Alt = 2, Ctrl = 4 };
 
-    // The check or look-up run when a field is left with Enter or Shift+Enter.
-    enum class Verificacao {
-        Cep,
-        DtNasc,
-        Identidade,
-        Telefone,
-        Telefone2,
-        Celular,
-        Pais,
-        Estado,
-        Municipio,
-        Bairro,
-    };
+    using Verificacao = cadcons::Verificacao;
 
     // Where the texts live (the numbers of cadcons::Campo).
     class Textos

@@ -67,9 +67,9 @@ QPoint windowOrigin(const QRect &screen, const QSize &window, const QPoint &curr
 
 void TfrmCadCons::InicializaForm(const QVariantList &arParams)
 {
-    // The entry point's session brings one; a form opened without it owns the one it makes.
+    // The entry point's session brings one; a form opened without it installs its own.
     if (!rdmInsereConsumidor)
-        rdmInsereConsumidor = new TrdmInsereConsumidor(this);
+        m_modulo = std::make_unique<DataModuleScope>();
     rdmInsereConsumidor->connectDatabase();
 
     estado().stCdCliente = paramText(arParams, 0);
@@ -96,65 +96,10 @@ void TfrmCadCons::InicializaForm(const QVariantList &arParams)
     m_edicao.inLblAtiv = 1;
     mudaCor();
 
-    estado().adqPesqConsumidor =
-        GetTodosCons(estado().stCdFilial, QStringLiteral("T"), QStringLiteral("T"));
-
-    BuscaTipoVenda();
-
-    if (EmptyString(estado().stConsumidor)) {
-        if (!EmptyString(estado().stTelefone))
-            bldTelefone->setCaption(estado().stTelefone);
-        preencheEnderecoFilial();
-    } else {
-        carregaConsumidor();
-    }
+    m_buscas.abre();
 
     m_edicao.mascaraTelefones();
     mostraTecladoEDica();
-}
-
-void TfrmCadCons::preencheEnderecoFilial()
-{
-    if (cdsEndeFili.isEmpty()) {
-        QVariant resultado;
-        getEndeFili(resultado);
-        const QVariant pacote =
-            MensagemMetodo(resultado, true, 0, QStringLiteral("getEndeFili"),
-                           QStringLiteral("Cli_Kvt04410"), QString(), estado().stIdEsquema);
-        cdsEndeFili.loadFromPacket(pacote.toByteArray(), QStringLiteral("getEndeFili"));
-    }
-
-    // A packet without one of the columns is an error even when it has no row; a branch
-    // without an address row leaves the fields empty.
-    if (!cdsEndeFili.isEmpty() && cdsEndeFili.recNo() < 0)
-        cdsEndeFili.first();
-    cadcons::copiaColunas(*this, cdsEndeFili,
-                          {{"CDPAIS", cadcons::CodPais},
-                           {"NMPAIS", cadcons::NmPais},
-                           {"SGESTADO", cadcons::Estado},
-                           {"CDMUNICIPIO", cadcons::CodMuni},
-                           {"NMMUNICIPIO", cadcons::NmMuni}});
-}
-
-void TfrmCadCons::carregaConsumidor()
-{
-    // Without a consumer list the screen opens with empty fields.
-    if (!estado().adqPesqConsumidor)
-        return;
-
-    kvt::RowFilter filtro;
-    filtro.add(QStringLiteral("CDCLIENTE"), estado().stCdCliente);
-    filtro.add(QStringLiteral("CDCONSUMIDOR"), estado().stConsumidor);
-    estado().adqPesqConsumidor->setFiltered(false);
-    estado().adqPesqConsumidor->setFilter(filtro);
-    estado().adqPesqConsumidor->setFiltered(true);
-    if (estado().adqPesqConsumidor->isEmpty())
-        return;
-    estado().adqPesqConsumidor->first();
-
-    cadcons::copiaColunas(*this, *estado().adqPesqConsumidor, cadcons::colunasConsumidor());
-    anotaEntrega(*estado().adqPesqConsumidor);
-    mostraTipoVenda();
 }
 
 void TfrmCadCons::leParametros()

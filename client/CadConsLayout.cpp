@@ -254,9 +254,10 @@ void TfrmCadCons::criaControles()
     panConsumidor = criaPainel(this, "panConsumidor", {10, 12, 778, 115}, nullptr);
     panTeclado = criaPainel(this, "panTeclado", {16, 351, 615, 225}, &branco);
 
-    for (const cadcons::CampoForm &c : cadcons::camposForm()) {
-        QWidget *pai =
-            c.numero <= cadcons::TipoVenda ? static_cast<QWidget *>(panConsumidor) : this;
+    for (int numero = 1; numero <= kNumCampos; ++numero) {
+        const cadcons::CampoForm &c = camposForm().at(size_t(numero - 1));
+        const cadcons::CampoDef &def = cadcons::campoDef(numero);
+        QWidget *pai = numero <= cadcons::TipoVenda ? static_cast<QWidget *>(panConsumidor) : this;
         QWidget *borda = nullptr;
         if (c.borda) {
             this->*c.borda = criaBorda(pai, c.nomeBorda, c.rect);
@@ -269,18 +270,18 @@ void TfrmCadCons::criaControles()
         }
 
         auto *rotulo = cria<QLabel>(pai, c.nomeRotulo, c.rectRotulo);
-        rotulo->setText(QString::fromUtf8(c.legenda));
+        rotulo->setText(QString::fromUtf8(def.legenda));
         rotulo->setFont(arial(13));
         rotulo->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         rotulo->setWordWrap(true);
         this->*c.rotulo = rotulo;
 
-        auto *campo = criaCampo(pai, c.nomeCampo, c.rect, c.numero == cadcons::TipoVenda ? 12 : 15,
-                                c.numero, c.numero);
+        auto *campo = criaCampo(pai, def.controle, c.rect, numero == cadcons::TipoVenda ? 12 : 15,
+                                numero, numero);
         this->*c.campo = campo;
 
-        m_campos[c.numero] = campo;
-        m_bordas[c.numero] = borda;
+        m_campos[numero] = campo;
+        m_bordas[numero] = borda;
     }
 
     for (const NomeExibido &n : kNomes) {

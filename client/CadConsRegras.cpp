@@ -250,23 +250,12 @@ ConsumidorArgs CadConsRegras::argumentosConsumidor() const
     // An update writes the row of the consumer shown, whichever client the screen serves.
     a.P_CDCLIENTE = EmptyString(e.stConsumidor) ? e.stCdCliente : e.clienteDoConsumidor();
     a.P_CDCONSUMIDOR = e.stConsumidor;
-    a.P_NMCONSUMIDOR = texto(NmConsumidor);
-    a.P_DTNASCCONS = texto(DtNasc);
-    a.P_NRCPFRESPCONS = texto(Cpf);
-    a.P_NRRGCONSUMID = texto(Identidade);
-    a.P_DSEMAILCONS = texto(Email);
-    a.P_NRTELECONS = texto(Telefone);
-    a.P_NRTELE2CONS = texto(Telefone2);
-    a.P_NRCELULARCONS = texto(Celular);
-    a.P_DSENDECONS = texto(Endereco);
-    a.P_NRENDECONS = texto(Numero);
-    a.P_DSCOMPLENDECONS = texto(Complemento);
-    a.P_NRCEPCONS = texto(Cep);
-    a.P_CDPAIS = texto(CodPais);
-    a.P_SGESTADO = texto(Estado);
-    a.P_CDMUNICIPIO = texto(CodMuni);
-    a.P_CDBAIRRO = texto(Bairro);
-    a.P_DSREFERCONS = texto(Referencia);
+    for (const CampoDef &campo : kCampos) {
+        // A field the save does not know would be lost without a word.
+        if (campo.coluna && !a.set(campo.coluna, texto(campo.numero)))
+            throw kvt::Exception(QStringLiteral("A gravação do consumidor não tem a coluna %1.")
+                                     .arg(QString::fromLatin1(campo.coluna)));
+    }
     a.P_CDCCUSCLIE = e.stCdCusClie;
     a.P_CDTIPOCONS = e.stCdTipoCons;
     a.P_DIGITAL = stDigital;
@@ -282,21 +271,21 @@ ConsumidorArgs CadConsRegras::argumentosConsumidor() const
 
 bool CadConsRegras::salva()
 {
-    const ConsumidorArgs a = argumentosConsumidor();
     const CadConsEstado &e = m_estado;
-    const QString argumentos =
-        QStringList{e.stCdCliente,       e.stConsumidor,    a.P_NMCONSUMIDOR, a.P_DTNASCCONS,
-                    a.P_NRCPFRESPCONS,   a.P_NRRGCONSUMID,  a.P_DSEMAILCONS,  a.P_NRTELECONS,
-                    a.P_NRTELE2CONS,     a.P_NRCELULARCONS, a.P_DSENDECONS,   a.P_NRENDECONS,
-                    a.P_DSCOMPLENDECONS, a.P_NRCEPCONS,     a.P_CDPAIS,       a.P_SGESTADO,
-                    a.P_CDMUNICIPIO,     a.P_CDBAIRRO,      a.P_DSREFERCONS,  e.stCdCusClie,
-                    e.stCdTipoCons}
-            .join(QLatin1Char('-'));
     try {
+        const ConsumidorArgs a = argumentosConsumidor();
+        // The log names what was typed, in the save's column order, after the client and code
+        // the screen holds.
+        QStringList argumentos{e.stCdCliente, e.stConsumidor};
+        for (const ConsumidorColumn &c : kConsumidorColumns) {
+            if (c.gravacao != Gravacao::Codigo && c.gravacao != Gravacao::Digital &&
+                c.gravacao != Gravacao::TipoVenda && c.argument != &ConsumidorArgs::P_CDCLIENTE)
+                argumentos << a.*c.argument;
+        }
         QVariant resultado;
         setInsereConsumidor(a, resultado);
         MensagemMetodo(resultado, true, 0, QStringLiteral("SetInsereConsumidor"), kUnidade,
-                       argumentos, e.stIdEsquema);
+                       argumentos.join(QLatin1Char('-')), e.stIdEsquema);
     } catch (const kvt::Exception &erro) {
         mostraErro(erro.message());
         return false;

@@ -58,4 +58,52 @@ QList<kvt::FieldDef> colunasProjeto(const QString &tabela)
     return colunas.value(tabela);
 }
 
+QStringList linhasMensagens()
+{
+    return {
+        QStringLiteral("CDCUSCLIE_NULL| Operação bloqueada. Não há centro de custo cadastrado."),
+        QStringLiteral("ESTADO_NCAD|Não há estado cadastrado para o país informado."),
+        QStringLiteral("MUNICIPIO_NCAD|Não há município cadastrado para o estado informado."),
+        QStringLiteral("PAIS_NCAD|País não cadastrado."),
+        QStringLiteral("BAIRRO_NCAD|Não há bairro cadastrado para o município informado."),
+        QStringLiteral("NONINF|Nome do consumidor deve ser informado."),
+        QStringLiteral("DTINF|Data de nascimento deve ser informada."),
+        QStringLiteral("DATA_INV|Data de nascimento inválida."),
+        QStringLiteral("IDENTIDADEINF|Número de identidade deve ser informado."),
+        QStringLiteral("EMAILINF|Email deve ser informado."),
+        QStringLiteral("TELEFONEINF|Número de telefone deve ser informado."),
+        QStringLiteral("ENDINF|Endereço deve ser informado."),
+        QStringLiteral("CEPINF|CEP deve ser informado."),
+        QStringLiteral("PAISINF|País deve ser informado."),
+        QStringLiteral("ESTADOINF|Estado deve ser informado."),
+        QStringLiteral("NUMEROINF|Número deve ser informado."),
+        QStringLiteral("MUNIINF|Município deve ser informado."),
+        QStringLiteral("BAIRROINF|Bairro deve ser informado."),
+        QStringLiteral("REFEINF|Ponto de refêrencia deve ser informado."),
+        QStringLiteral("PAIS_NCA|País não cadastrado."),
+        QStringLiteral("DATA_NCAD|Data de nascimento deve ser informada."),
+        QStringLiteral("CPF_NCAD|Número de Cpf inválido."),
+        QStringLiteral("ESTADO_NCAD2|Estado não cadastrado."),
+        QStringLiteral("MUNI_NCAD2|Município não cadastrado."),
+        QStringLiteral("BAIRRO_NCAD2|Bairro não cadastrado."),
+        QStringLiteral("SAIR|Deseja cancelar a operação?"),
+        QStringLiteral("OPERACAO_OK|Operação realizada com sucesso."),
+        QStringLiteral("TELEFONE_CAD|Número de telefone já cadastrado para o consumidor \" %s \"."),
+        QStringLiteral("CONS_CAD|Operação bloqueada. Número de identidade já cadastrado para outro "
+                       "consumidor."),
+        QStringLiteral("CPF_INV|Cpf inválido."),
+        QStringLiteral("CPF_CAD|Número de Cpf já cadastrado para o consumidor %s."),
+        QStringLiteral("RG_CAD|Número de identidade já cadastrado para o consumidor \" %s \"."),
+        QStringLiteral("FISCAL|F1 Menu Fiscal"),
+        QStringLiteral("IDCAD|Número de identidade já cadastrado."),
+        QStringLiteral("RGINF|Número de identidade deve ser informado."),
+        QStringLiteral("DATA_MENOR|Não é Possivel cadastrar um consumidor com a Data de Nascimento "
+                       "menor que 01/01/1900"),
+        QStringLiteral("CEPINV|Filial não atende o CEP informado."),
+        QStringLiteral("CEPNINF|Número do CEP deve ser informado."),
+        QStringLiteral("CONSTELJACAD|Já existe um consumidor cadastrado com o número de telefone "
+                       "informado."),
+    };
+}
+
 } // namespace cadcons

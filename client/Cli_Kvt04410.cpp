@@ -1,6 +1,7 @@
 #include "Cli_Kvt04410.h"
 
 #include "CadConsDados.h"
+#include "server/Srv_Kvt04410.h"
 #include "toolkit/Colors.h"
 #include "toolkit/Dispatch.h"
 #include "toolkit/PictureButton.h"
@@ -13,15 +14,7 @@
 
 TfrmCadCons::TfrmCadCons(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
-      cdsPais(QStringLiteral("cdsPais"), cadcons::colunasProjeto(QStringLiteral("cdsPais"))),
-      cdsEstado(QStringLiteral("cdsEstado"), cadcons::colunasProjeto(QStringLiteral("cdsEstado"))),
-      cdsMunicipio(QStringLiteral("cdsMunicipio"),
-                   cadcons::colunasProjeto(QStringLiteral("cdsMunicipio"))),
-      cdsBairro(QStringLiteral("cdsBairro"), cadcons::colunasProjeto(QStringLiteral("cdsBairro"))),
-      cdsTipoVenda(QStringLiteral("cdsTipoVenda"),
-                   cadcons::colunasProjeto(QStringLiteral("cdsTipoVenda"))),
-      cdsParametrosZet(QStringLiteral("cdsParametrosZet")),
-      cdsEndeFili(QStringLiteral("cdsEndeFili")), cdsInfCep(QStringLiteral("cdsInfCep"))
+      cdsParametrosZet(QStringLiteral("cdsParametrosZet"))
 {
     setObjectName(QStringLiteral("frmCadCons"));
     setWindowTitle(QStringLiteral("Cadastro de Consumidor"));
@@ -52,21 +45,11 @@ QWidget *TfrmCadCons::borda(int numero) const
 
 QList<kvt::MemTable *> TfrmCadCons::tabelas()
 {
-    return {&cdsPais,
-            &cdsEstado,
-            &cdsMunicipio,
-            &cdsBairro,
-            &cdsTipoVenda,
-            &m_regras.cdsPais_Estado,
-            &m_viaCep.cdsMunicipioIBGE,
-            &m_viaCep.cdsEstadoViaCEP,
-            &m_viaCep.cdsMunicipioViaCep,
-            &m_viaCep.cdsBairroViaCep,
-            &m_viaCep.cdsConsultaViaCEP,
-            &cdsParametrosZet,
-            &cdsEndeFili,
-            &m_regras.cdsConsumidor,
-            &cdsInfCep};
+    return {&m_buscas.cdsPais,          &m_buscas.cdsEstado,         &m_buscas.cdsMunicipio,
+            &m_buscas.cdsBairro,        &m_buscas.cdsTipoVenda,      &m_regras.cdsPais_Estado,
+            &m_viaCep.cdsMunicipioIBGE, &m_viaCep.cdsEstadoViaCEP,   &m_viaCep.cdsMunicipioViaCep,
+            &m_viaCep.cdsBairroViaCep,  &m_viaCep.cdsConsultaViaCEP, &cdsParametrosZet,
+            &m_buscas.cdsEndeFili,      &m_regras.cdsConsumidor,     &m_buscas.cdsInfCep};
 }
 
 void TfrmCadCons::sbtSairClick()

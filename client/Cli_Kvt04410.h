@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CadConsBuscas.h"
 #include "CadConsDica.h"
 #include "CadConsEdicao.h"
 #include "CadConsEntrega.h"
@@ -20,6 +21,7 @@
 #include <memory>
 #include <vector>
 
+class DataModuleScope;
 class QFrame;
 class QLabel;
 class TMessages;
@@ -32,30 +34,20 @@ class RoundShape;
 class TouchButton;
 } // namespace kvt
 
-// One sale type of the fixed list the sale-type picker offers.
-struct TipoVenda
-{
-    const char *cdTipoVenda;
-    const char *nmTipoVenda; // UTF-8
-};
-
-extern const std::array<TipoVenda, 7> arTipoVenda;
-
 namespace cadcons {
 struct CampoForm;
-// Fields in number order (CadConsDados.h).
-const std::array<CampoForm, kNumCampos> &camposForm();
 } // namespace cadcons
 
 // The consumer registration screen: an 800 x 600 touch form whose input fields are touch
 // buttons numbered as cadcons::Campo; the editing model keeps the number of the field being
-// edited in inLblAtiv. The editing rules, the checks, the confirmation and the web postal-code
-// fill live in widget-free units; the form's named handlers delegate to them and carry out the
-// look-ups they ask for.
+// edited in inLblAtiv. The editing rules, the checks, the look-ups, the confirmation and the web
+// postal-code fill live in widget-free units; the form's named handlers delegate to them and show
+// what they ask for.
 class TfrmCadCons : public QDialog,
                     private CadConsEdicao::Textos,
                     private CadConsEdicao::Acoes,
-                    private CadConsEdicao::Mensagens
+                    private CadConsEdicao::Mensagens,
+                    private CadConsBuscas::Tela
 {
     Q_OBJECT
     // The host's replay "dump" command reads the current field through this.
@@ -97,23 +89,7 @@ public:
     // are disabled, and the hint line names who already holds the telephone or CPF typed.
     void mostraTecladoEDica();
 
-    // Confirmation, pickers and the consumer search.
     void sbtConfirmarClick();
-    void dfxPesqPaisClick();
-    void dxfPesqEstadoClick();
-    void dxfMunicipioClick();
-    void dxfBairroClick();
-    void dxfTipoVendaClick();
-    void sbtPesqConsClick();
-
-    // Field checks.
-    void Vd_DtNasc(bool boTestaVazio);
-    void Vd_Cpf();
-    bool Vd_Telefones(const QString &telefone, bool boTestaVazio, int idTelefone);
-    bool vd_Identidade(bool boTestaVazio);
-    bool Vd_Cep();
-    // The postal-code web look-up, run when the system's own postal-code table has no row.
-    void preencheEndViaCep();
 
     int campoAtivo() const { return m_edicao.inLblAtiv; }
     // The control of a field or name display (a cadcons::Campo) and the border of a field;
@@ -135,8 +111,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // The layout table names the controls.
-    friend const std::array<cadcons::CampoForm, cadcons::kNumCampos> &cadcons::camposForm();
+    // The layout of the fields' controls, in number order (CadConsDados.cpp).
+    static const std::array<cadcons::CampoForm, cadcons::kNumCampos> &camposForm();
 
     // Input fields, by number.
     kvt::TouchButton *bldCep = nullptr;
@@ -276,18 +252,14 @@ private:
 
     TMessages *msgPadrao = nullptr;
 
-    kvt::MemTable cdsPais;
-    kvt::MemTable cdsEstado;
-    kvt::MemTable cdsMunicipio;
-    kvt::MemTable cdsBairro;
-    kvt::MemTable cdsTipoVenda;
     kvt::MemTable cdsParametrosZet;
-    kvt::MemTable cdsEndeFili;
-    kvt::MemTable cdsInfCep;
+    // The data module this form installed because the host had none, for the form's lifetime.
+    std::unique_ptr<DataModuleScope> m_modulo;
 
     CadConsEdicao m_edicao{*this, *this};
     CadConsRegras m_regras{m_edicao, *this, *this, *this};
     CadConsViaCep m_viaCep{*this, *this, m_edicao.estado};
+    CadConsBuscas m_buscas{*this, *this, m_edicao.estado, m_regras, *this};
     CadConsDica m_dica{m_edicao, *this};
     CadConsEntrega m_entrega;
 
@@ -313,33 +285,34 @@ private:
     // CadConsEdicao::Mensagens: a message of the messages table, "%s" replaced by `nome`.
     void mensagem(const char *chave, int tipo, const QString &nome = {}) const override;
 
-    // Look-ups run when a field is left: the result check, then the first row of the answer or
-    // the message when there is none.
-    QVariant confere(const QVariant &resultado, const QString &metodo,
-                     const QString &argumentos) const;
-    bool achou(kvt::MemTable &tabela, const char *naoEncontrado);
-    bool buscaCep();
-    bool buscaPais();
-    bool buscaEstado();
-    bool buscaMunicipio(bool avanca);
-    bool buscaBairro();
+    // CadConsBuscas::Tela
+    bool escolheNaLista(kvt::DataSet &tabela, const QString &pais, bool cores) override;
+    // The delivery line shows the fee and time of `origem`'s current row while the
+    // neighbourhood stays.
+    void anotaEntrega(const kvt::DataSet &origem) override;
+    // The postal-code web look-up, run when the system's own postal-code table has no row.
+    void preencheEndViaCep() override;
 
-    // A reference list for a picker: the result check, the filter cleared, the message when
-    // it is empty, then the list dialog; true when a row was chosen.
-    bool escolhe(kvt::MemTable &tabela, const QVariant &resultado, const QString &metodo,
-                 const QString &argumentos, const char *listaVazia, const QString &pais);
-    // The sale type of the consumer row shown.
-    void mostraTipoVenda();
-    // The neighbourhood on the screen was taken from the current row of `origem`; the delivery
-    // line shows its fee and time while the neighbourhood stays.
-    void anotaEntrega(const kvt::DataSet &origem);
+    // The pickers and the consumer search, as the list buttons name them.
+    void dfxPesqPaisClick();
+    void dxfPesqEstadoClick();
+    void dxfMunicipioClick();
+    void dxfBairroClick();
+    void dxfTipoVendaClick();
+    void sbtPesqConsClick();
+
+    // The named checks, as CadConsRegras holds them.
+    void Vd_DtNasc(bool boTestaVazio);
+    void Vd_Cpf();
+    bool Vd_Telefones(const QString &telefone, bool boTestaVazio, int idTelefone);
+    bool vd_Identidade(bool boTestaVazio);
+    bool Vd_Cep();
+
     void mostraEntrega();
     void ligaControles();
 
     void criaControles();
     void leParametros();
-    void preencheEnderecoFilial();
-    void carregaConsumidor();
 
     std::array<kvt::TouchButton *, cadcons::kNumTextos + 1> m_campos{};
     std::array<QWidget *, kNumCampos + 1> m_bordas{};

@@ -39,22 +39,6 @@ protected:
     std::function<void(const QString &)> m_aoMostrar;
 };
 
-// Runs the test once per configured backend, and that over both kinds of consumer list (read
-// from the database on demand, copied into memory), so both give the screen the same answers.
-template <class TestClass> int runOverBothLists(int argc, char **argv)
-{
-    int failures = 0;
-    for (const ListaConsumidores lista : {ListaConsumidores::Banco, ListaConsumidores::Memoria}) {
-        setListaConsumidores(lista);
-        qInfo("consumer list %s", lista == ListaConsumidores::Banco ? "database" : "in memory");
-        failures += runOnBackends([&](const QString &backend, const QString &connection) {
-            TestClass test(backend, connection);
-            return QTest::qExec(&test, argc, argv);
-        });
-    }
-    return failures;
-}
-
 // main() of a form test: a widget application, the test once per configured backend.
 #define KVT_FORM_TEST_MAIN(TestClass)                                                              \
     int main(int argc, char **argv)                                                                \

@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 // Preparing the form before it is shown: parameters, parameters file, branch defaults, the
 // consumer to edit. Each test gets a fresh database and a fresh host folder.
@@ -235,8 +236,10 @@ void TstInicializaForm::semArquivoDeParametros()
     QCOMPARE(form.edicao().inLblAtiv, 1);
     QCOMPARE(controle<kvt::RoundShape>(form, "blsBorda1")->brushColor(), QColor(Qt::black));
     QCOMPARE(controle<kvt::RoundShape>(form, "blsBorda2")->brushColor(), kCorTeclado);
-    QCOMPARE(controle<QFrame>(form, "panTeclado")->palette().color(QPalette::Window), QColor(Qt::white));
-    QCOMPARE(controle<QFrame>(form, "panOutros")->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(controle<QFrame>(form, "panTeclado")->palette().color(QPalette::Window),
+             QColor(Qt::white));
+    QCOMPARE(controle<QFrame>(form, "panOutros")->palette().color(QPalette::Window),
+             QColor(Qt::white));
     QCOMPARE(tabela(form, "cdsTipoVenda")->recordCount(), 7);
     // An empty branch list and no branch address: the screen opens with empty fields.
     QVERIFY(form.edicao().estado.adqPesqConsumidor);
@@ -334,7 +337,8 @@ void TstInicializaForm::arquivoSemLinha()
     QVERIFY(!form.edicao().estado.boUtilizaImpFis);
     QCOMPARE(form.edicao().estado.stCdFilial, QString());
     QCOMPARE(form.edicao().estado.stCdCliente, QString());
-    QCOMPARE(controle<QFrame>(form, "panTeclado")->palette().color(QPalette::Window), QColor(Qt::white));
+    QCOMPARE(controle<QFrame>(form, "panTeclado")->palette().color(QPalette::Window),
+             QColor(Qt::white));
     QVERIFY(m_mensagens.isEmpty());
 }
 
@@ -352,17 +356,19 @@ void TstInicializaForm::segundaCargaDaLista()
 {
     QVERIFY(semeia());
     escreveParametros();
+    auto modulo = std::make_optional<DataModuleScope>();
     TfrmCadCons form;
     form.InicializaForm({QStringLiteral("0001")});
     QVERIFY(form.edicao().estado.adqPesqConsumidor);
     // Another load, and the data module's end, must leave the screen's list alive (ASan
     // watches).
     QVERIFY(GetTodosCons(QStringLiteral("0001"), QStringLiteral("T"), QStringLiteral("T")));
-    delete rdmInsereConsumidor;
-    rdmInsereConsumidor = nullptr;
+    modulo.reset();
     QCOMPARE(form.edicao().estado.adqPesqConsumidor->recordCount(), 2);
-    QCOMPARE(form.edicao().estado.adqPesqConsumidor
-                 ->value(0, form.edicao().estado.adqPesqConsumidor->fieldByName(QStringLiteral("CDCLIENTE")))
+    QCOMPARE(form.edicao()
+                 .estado.adqPesqConsumidor
+                 ->value(0, form.edicao().estado.adqPesqConsumidor->fieldByName(
+                                QStringLiteral("CDCLIENTE")))
                  .toString(),
              QStringLiteral("0001"));
 }

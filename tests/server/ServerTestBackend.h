@@ -77,6 +77,22 @@ private:
 // test script has started a server; on CI they must.
 int runOnBackends(const std::function<int(const QString &backend, const QString &connection)> &run);
 
+// Runs the test once per configured backend, and that over both kinds of consumer list (read
+// from the database on demand, copied into memory), so both give the screen the same answers.
+template <class TestClass> int runOverBothLists(int argc, char **argv)
+{
+    int failures = 0;
+    for (const ListaConsumidores lista : {ListaConsumidores::Banco, ListaConsumidores::Memoria}) {
+        setListaConsumidores(lista);
+        qInfo("consumer list %s", lista == ListaConsumidores::Banco ? "database" : "in memory");
+        failures += runOnBackends([&](const QString &backend, const QString &connection) {
+            TestClass test(backend, connection);
+            return QTest::qExec(&test, argc, argv);
+        });
+    }
+    return failures;
+}
+
 #define KVT_SERVER_TEST_MAIN(TestClass)                                                            \
     int main(int argc, char **argv)                                                                \
     {                                                                                              \
