@@ -2,12 +2,14 @@
 
 #include "Cli_Kvt04410.h"
 
+#include <iterator>
+
 // The controls of each field and where they sit, in field number order beside cadcons::kCampos.
-const std::array<cadcons::CampoForm, TfrmCadCons::kNumCampos> &TfrmCadCons::camposForm()
+const cadcons::CampoForm &TfrmCadCons::campoForm(int numero)
 {
     using F = TfrmCadCons;
     // clang-format off
-    static const std::array<cadcons::CampoForm, F::kNumCampos> campos = {{
+    static const cadcons::CampoForm campos[] = {
         {&F::bldCep, &F::lblCEP, "lblCEP", &F::blsBorda1, "blsBorda1",
          {47, 8, 133, 26}, {4, 8, 40, 26}},
         {&F::edtNmConsumidor, &F::lblNome, "lblNome", &F::blsBorda2, "blsBorda2",
@@ -44,7 +46,8 @@ const std::array<cadcons::CampoForm, TfrmCadCons::kNumCampos> &TfrmCadCons::camp
          {144, 256, 156, 26}, {16, 256, 74, 26}},
         {&F::bldReferencia, &F::lblReferencia, "lblReferencia", &F::blsBorda16, "blsBorda16",
          {88, 292, 680, 26}, {16, 292, 70, 26}},
-    }};
+    };
     // clang-format on
-    return campos;
+    static_assert(std::size(campos) == F::kNumCampos, "one row per field");
+    return campos[numero - 1];
 }

@@ -158,10 +158,12 @@ void TfrmCadCons::criaControles()
     // The tables name private controls, so they live here.
     // clang-format off
     static const NomeExibido kNomes[] = {
-        {&F::bldNmPais, "bldNmPais", &F::blsBordaNMPais, "blsBordaNMPais", {442, 184, 326, 26}, 19},
-        {&F::bldNmMuni, "bldNmMuni", &F::blsBordaNMMuni, "blsBordaNMMuni", {442, 220, 326, 26}, 20},
+        {&F::bldNmPais, "bldNmPais", &F::blsBordaNMPais, "blsBordaNMPais",
+         {442, 184, 326, 26}, cadcons::NmPais},
+        {&F::bldNmMuni, "bldNmMuni", &F::blsBordaNMMuni, "blsBordaNMMuni",
+         {442, 220, 326, 26}, cadcons::NmMuni},
         {&F::bldNmBairro, "bldNmBairro", &F::blsBordaNMBairro, "blsBordaNMBairro",
-         {316, 256, 452, 26}, 21},
+         {316, 256, 452, 26}, cadcons::NmBairro},
     };
     // clang-format on
     // clang-format off
@@ -255,7 +257,7 @@ void TfrmCadCons::criaControles()
     panTeclado = criaPainel(this, "panTeclado", {16, 351, 615, 225}, &branco);
 
     for (int numero = 1; numero <= kNumCampos; ++numero) {
-        const cadcons::CampoForm &c = camposForm().at(size_t(numero - 1));
+        const cadcons::CampoForm &c = campoForm(numero);
         const cadcons::CampoDef &def = cadcons::campoDef(numero);
         QWidget *pai = numero <= cadcons::TipoVenda ? static_cast<QWidget *>(panConsumidor) : this;
         QWidget *borda = nullptr;

@@ -111,8 +111,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // The layout of the fields' controls, in number order (CadConsDados.cpp).
-    static const std::array<cadcons::CampoForm, cadcons::kNumCampos> &camposForm();
+    // The controls of field `numero` and where they sit (CadConsDados.cpp).
+    static const cadcons::CampoForm &campoForm(int numero);
 
     // Input fields, by number.
     kvt::TouchButton *bldCep = nullptr;
