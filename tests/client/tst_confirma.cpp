@@ -21,7 +21,7 @@
 
 // Confirm and save, the pickers and the consumer search, driven as an operator does, once per
 // database backend; stored rows are read back from the database.
-class TstConfirma : public FormTestBackend
+class tst_Confirma : public FormTestBackend
 {
     Q_OBJECT
 
@@ -35,7 +35,6 @@ private slots:
     void novoConsumidorPorTeclas();
     void novoSemCpfPeloTelefone();
     void edicaoMudaUmCampo();
-    void mensagensNaOrdem();
     void centroDeCustoBloqueia();
     void falhaNoBancoMantemTela();
     void cacheSemPasta();
@@ -64,7 +63,7 @@ const QString kCpfNovo = QStringLiteral("52998224725");
 
 } // namespace
 
-void TstConfirma::init()
+void tst_Confirma::init()
 {
     FormTestBackend::init();
     m_escolhas.clear();
@@ -87,7 +86,7 @@ void TstConfirma::init()
     };
 }
 
-void TstConfirma::cleanup()
+void tst_Confirma::cleanup()
 {
     Pesquisa = nullptr;
     DigitalConsumidor = nullptr;
@@ -96,7 +95,7 @@ void TstConfirma::cleanup()
     FormTestBackend::cleanup();
 }
 
-QString TstConfirma::cache() const
+QString tst_Confirma::cache() const
 {
     const QString arquivo = m_host->filePath(QStringLiteral("Dados/Cadastros/Kvt_PaisEstado.cds"));
     if (!QFile::exists(arquivo))
@@ -113,7 +112,7 @@ QString TstConfirma::cache() const
     return linhas.join(QLatin1Char('|'));
 }
 
-void TstConfirma::preencheNovo(TfrmCadCons &form, const QString &cpf)
+void tst_Confirma::preencheNovo(TfrmCadCons &form, const QString &cpf)
 {
     digita(form, 2, QStringLiteral("carla"));
     digita(form, 3, QStringLiteral("17051990"));
@@ -123,14 +122,14 @@ void TstConfirma::preencheNovo(TfrmCadCons &form, const QString &cpf)
     digita(form, 12, QStringLiteral("12"));
 }
 
-void TstConfirma::completaEndereco(TfrmCadCons &form)
+void tst_Confirma::completaEndereco(TfrmCadCons &form)
 {
     for (const auto &[campo, texto] :
          {std::pair{11, "rua c"}, {12, "7"}, {14, "1058"}, {15, "sp"}, {16, "1"}, {17, ""}})
         digita(form, campo, QString::fromLatin1(texto));
 }
 
-void TstConfirma::novoConsumidorPorTeclas()
+void tst_Confirma::novoConsumidorPorTeclas()
 {
     auto form = abre();
     preencheNovo(*form, kCpfNovo);
@@ -155,7 +154,7 @@ void TstConfirma::novoConsumidorPorTeclas()
     QCOMPARE(cache(), QStringLiteral("1058 SP BRASIL"));
 }
 
-void TstConfirma::novoSemCpfPeloTelefone()
+void tst_Confirma::novoSemCpfPeloTelefone()
 {
     auto form = abre();
     preencheNovo(*form, QString());
@@ -188,7 +187,7 @@ void TstConfirma::novoSemCpfPeloTelefone()
     QCOMPARE(consumidorSnapshot(), antes);
 }
 
-void TstConfirma::edicaoMudaUmCampo()
+void tst_Confirma::edicaoMudaUmCampo()
 {
     exec(QStringLiteral("UPDATE CONSUMIDOR SET IDTPVENDACONS = '3', DSENDECONS = 'Rua A', "
                         "NRENDECONS = '5', DIGICONSUMIDOR = 'impressao', "
@@ -235,44 +234,7 @@ void TstConfirma::edicaoMudaUmCampo()
     QVERIFY(apagado->result() != QDialog::Accepted);
 }
 
-void TstConfirma::mensagensNaOrdem()
-{
-    const QList<QStringList> antes = consumidorSnapshot();
-    auto form = abre();
-    const auto confirma = [&](const QString &mensagem, int campo) {
-        m_mensagens.clear();
-        tecla(*form, E::VK_F2);
-        QCOMPARE(m_mensagens, QStringList{mensagem});
-        QCOMPARE(form->edicao().inLblAtiv, campo);
-    };
-    for (int numero = 1; numero <= TfrmCadCons::kNumCampos; ++numero)
-        form->campo(numero)->setCaption(QString());
-    confirma(QStringLiteral("3 Nome do consumidor deve ser informado."), 2);
-    digita(*form, 2, QStringLiteral("bia"));
-    confirma(QStringLiteral("3 Número de telefone deve ser informado."), 7);
-    digita(*form, 7, QStringLiteral("11944443333"));
-    confirma(QStringLiteral("3 Endereço deve ser informado."), 11);
-    digita(*form, 11, QStringLiteral("rua"));
-    confirma(QStringLiteral("3 Número deve ser informado."), 12);
-    digita(*form, 12, QStringLiteral("1"));
-    confirma(QStringLiteral("3 País deve ser informado."), 14);
-    digita(*form, 14, QStringLiteral("1058"));
-    confirma(QStringLiteral("3 Estado deve ser informado."), 15);
-    digita(*form, 15, QStringLiteral("sp"));
-    confirma(QStringLiteral("3 Município deve ser informado."), 16);
-    digita(*form, 16, QStringLiteral("7"));
-    confirma(QStringLiteral("3 Município não cadastrado."), 16);
-    QCOMPARE(form->campo(cadcons::Estado)->caption(), QStringLiteral("SP"));
-    // A code typed short is found at its width and replaced with the stored one and its name.
-    digita(*form, 16, QStringLiteral("2"));
-    digita(*form, 17, QStringLiteral("9"));
-    confirma(QStringLiteral("3 Bairro não cadastrado."), 17);
-    QCOMPARE(form->campo(cadcons::CodMuni)->caption(), QStringLiteral("0002"));
-    QCOMPARE(form->campo(cadcons::NmMuni)->caption(), QStringLiteral("Campinas"));
-    QCOMPARE(consumidorSnapshot(), antes);
-}
-
-void TstConfirma::centroDeCustoBloqueia()
+void tst_Confirma::centroDeCustoBloqueia()
 {
     const QList<QStringList> antes = consumidorSnapshot();
     auto form = abre();
@@ -286,7 +248,7 @@ void TstConfirma::centroDeCustoBloqueia()
     QCOMPARE(cache(), QStringLiteral("<no file>"));
 }
 
-void TstConfirma::falhaNoBancoMantemTela()
+void tst_Confirma::falhaNoBancoMantemTela()
 {
     if (backend() == QLatin1String("sqlite")) {
         exec(QStringLiteral("CREATE TRIGGER recusa BEFORE INSERT ON CONSUMIDOR "
@@ -312,7 +274,7 @@ void TstConfirma::falhaNoBancoMantemTela()
         exec(QStringLiteral("DROP FUNCTION recusa() CASCADE"));
 }
 
-void TstConfirma::paisComFalhaMostraErroDoBanco()
+void tst_Confirma::paisComFalhaMostraErroDoBanco()
 {
     auto form = abre();
     preencheNovo(*form, kCpfNovo);
@@ -328,7 +290,7 @@ void TstConfirma::paisComFalhaMostraErroDoBanco()
     QCOMPARE(form->edicao().estado.stResult, QStringLiteral("SAIR"));
 }
 
-void TstConfirma::cacheSemPasta()
+void tst_Confirma::cacheSemPasta()
 {
     // "Dados" is a file: the folder of the cache cannot be made.
     QFile bloqueio(m_host->filePath(QStringLiteral("Dados")));
@@ -346,7 +308,7 @@ void TstConfirma::cacheSemPasta()
     QVERIFY(!consumidor(QStringLiteral("1"), ajusta21(kCpfNovo)).isEmpty());
 }
 
-void TstConfirma::segundoF2Ignorado()
+void tst_Confirma::segundoF2Ignorado()
 {
     auto form = abre();
     preencheNovo(*form, QString());
@@ -359,7 +321,7 @@ void TstConfirma::segundoF2Ignorado()
     QCOMPARE(m_mensagens, QStringList{QStringLiteral("0 Operação realizada com sucesso.")});
 }
 
-void TstConfirma::seletores()
+void tst_Confirma::seletores()
 {
     auto form = abre();
     form->show();
@@ -404,7 +366,7 @@ void TstConfirma::seletores()
              QStringList{QStringLiteral("3 Não há estado cadastrado para o país informado.")});
 }
 
-void TstConfirma::pesquisaOfereceTodos()
+void tst_Confirma::pesquisaOfereceTodos()
 {
     auto form = abre(kAna, QString());
     QCOMPARE(form->edicao().estado.adqPesqConsumidor->recordCount(), 1);
@@ -451,7 +413,7 @@ void TstConfirma::pesquisaOfereceTodos()
                                                      "número de telefone informado.")});
 }
 
-void TstConfirma::pesquisaNoDialogo()
+void tst_Confirma::pesquisaNoDialogo()
 {
     // The host's own list dialog: narrowed by a part of the name, the first digits of a
     // telephone or all of them, whichever list is behind it, and the row chosen with Enter fills
@@ -494,7 +456,7 @@ void TstConfirma::pesquisaNoDialogo()
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    return runOverBothLists<TstConfirma>(argc, argv);
+    return runOverBothLists<tst_Confirma>(argc, argv);
 }
 
 #include "tst_confirma.moc"

@@ -20,7 +20,7 @@
 
 // Preparing the form before it is shown: parameters, parameters file, branch defaults, the
 // consumer to edit. Each test gets a fresh database and a fresh host folder.
-class TstInicializaForm : public QObject
+class tst_InicializaForm : public QObject
 {
     Q_OBJECT
 
@@ -63,7 +63,7 @@ const QColor kCorTeclado = kvt::tcolor(15391193);
 
 } // namespace
 
-void TstInicializaForm::init()
+void tst_InicializaForm::init()
 {
     m_db = std::make_unique<TestDatabase>();
     QVERIFY2(m_db->ok(), qPrintable(m_db->error()));
@@ -75,18 +75,18 @@ void TstInicializaForm::init()
     setMensagemHandler([this](const QString &texto, int) { m_mensagens << texto; });
 }
 
-void TstInicializaForm::cleanup()
+void tst_InicializaForm::cleanup()
 {
-    delete rdmInsereConsumidor;
-    rdmInsereConsumidor = nullptr;
+    // A form installs its own data module only for its lifetime.
+    QVERIFY(!rdmInsereConsumidor);
     setMensagemHandler({});
     qunsetenv("KVT_HOST_DIR");
     m_host.reset();
     m_db.reset();
 }
 
-void TstInicializaForm::escreveParametros(const QStringList &semColunas, int linhas,
-                                          const QVariant &impFis)
+void tst_InicializaForm::escreveParametros(const QStringList &semColunas, int linhas,
+                                           const QVariant &impFis)
 {
     const bool impFisTexto = impFis.typeId() == QMetaType::QString;
     struct Coluna
@@ -132,7 +132,7 @@ void TstInicializaForm::escreveParametros(const QStringList &semColunas, int lin
     arquivo.saveToFile(m_host->filePath(QStringLiteral("PARAMETROSZET.CDS")));
 }
 
-bool TstInicializaForm::semeia()
+bool tst_InicializaForm::semeia()
 {
     const QString nome = QStringLiteral("semeia");
     bool ok = true;
@@ -172,7 +172,7 @@ bool TstInicializaForm::semeia()
 }
 
 // clang-format off
-void TstInicializaForm::windowOrigin_data()
+void tst_InicializaForm::windowOrigin_data()
 {
     QTest::addColumn<QRect>("tela");
     QTest::addColumn<QPoint>("atual");
@@ -188,7 +188,7 @@ void TstInicializaForm::windowOrigin_data()
 }
 // clang-format on
 
-void TstInicializaForm::windowOrigin()
+void tst_InicializaForm::windowOrigin()
 {
     QFETCH(QRect, tela);
     QFETCH(QPoint, atual);
@@ -197,7 +197,7 @@ void TstInicializaForm::windowOrigin()
 }
 
 // clang-format off
-void TstInicializaForm::paramText_data()
+void tst_InicializaForm::paramText_data()
 {
     QTest::addColumn<QVariantList>("lista");
     QTest::addColumn<int>("indice");
@@ -210,7 +210,7 @@ void TstInicializaForm::paramText_data()
 }
 // clang-format on
 
-void TstInicializaForm::paramText()
+void tst_InicializaForm::paramText()
 {
     QFETCH(QVariantList, lista);
     QFETCH(int, indice);
@@ -218,7 +218,7 @@ void TstInicializaForm::paramText()
     QCOMPARE(::paramText(lista, indice), esperado);
 }
 
-void TstInicializaForm::semArquivoDeParametros()
+void tst_InicializaForm::semArquivoDeParametros()
 {
     TfrmCadCons form;
     form.InicializaForm({QString(), QString(), QString(), QStringLiteral("NOVO")});
@@ -250,7 +250,7 @@ void TstInicializaForm::semArquivoDeParametros()
 }
 
 // clang-format off
-void TstInicializaForm::arquivoDeParametros_data()
+void tst_InicializaForm::arquivoDeParametros_data()
 {
     QTest::addColumn<QVariant>("cliente");
     QTest::addColumn<QString>("esperado");
@@ -260,7 +260,7 @@ void TstInicializaForm::arquivoDeParametros_data()
 }
 // clang-format on
 
-void TstInicializaForm::arquivoDeParametros()
+void tst_InicializaForm::arquivoDeParametros()
 {
     QFETCH(QVariant, cliente);
     QFETCH(QString, esperado);
@@ -291,7 +291,7 @@ void TstInicializaForm::arquivoDeParametros()
 }
 
 // clang-format off
-void TstInicializaForm::arquivoSemColuna_data()
+void tst_InicializaForm::arquivoSemColuna_data()
 {
     QTest::addColumn<QString>("coluna");
     QTest::addColumn<QVariant>("cliente");
@@ -307,7 +307,7 @@ void TstInicializaForm::arquivoSemColuna_data()
 }
 // clang-format on
 
-void TstInicializaForm::arquivoSemColuna()
+void tst_InicializaForm::arquivoSemColuna()
 {
     QFETCH(QString, coluna);
     QFETCH(QVariant, cliente);
@@ -328,7 +328,7 @@ void TstInicializaForm::arquivoSemColuna()
     }
 }
 
-void TstInicializaForm::arquivoSemLinha()
+void tst_InicializaForm::arquivoSemLinha()
 {
     escreveParametros({}, 0);
     TfrmCadCons form;
@@ -342,7 +342,7 @@ void TstInicializaForm::arquivoSemLinha()
     QVERIFY(m_mensagens.isEmpty());
 }
 
-void TstInicializaForm::simNaoEmTexto()
+void tst_InicializaForm::simNaoEmTexto()
 {
     for (const auto &[texto, esperado] : {std::pair{"S", true}, std::pair{"N", false}}) {
         escreveParametros({}, 1, QString::fromLatin1(texto));
@@ -352,7 +352,7 @@ void TstInicializaForm::simNaoEmTexto()
     }
 }
 
-void TstInicializaForm::segundaCargaDaLista()
+void tst_InicializaForm::segundaCargaDaLista()
 {
     QVERIFY(semeia());
     escreveParametros();
@@ -373,7 +373,7 @@ void TstInicializaForm::segundaCargaDaLista()
              QStringLiteral("0001"));
 }
 
-void TstInicializaForm::conexaoFalha()
+void tst_InicializaForm::conexaoFalha()
 {
     setConnectionString(QStringLiteral("driver=QSQLITE;database=") + m_host->path() +
                         QStringLiteral("/no/such/folder/kvt.db"));
@@ -384,7 +384,7 @@ void TstInicializaForm::conexaoFalha()
     QCOMPARE(form.edicao().estado.stResult, QString());
 }
 
-void TstInicializaForm::novoComTelefone()
+void tst_InicializaForm::novoComTelefone()
 {
     QVERIFY(semeia());
     escreveParametros();
@@ -410,7 +410,7 @@ void TstInicializaForm::novoComTelefone()
     QVERIFY(!form.edicao().estado.adqPesqConsumidor->filtered());
 }
 
-void TstInicializaForm::edicao()
+void tst_InicializaForm::edicao()
 {
     QVERIFY(semeia());
     escreveParametros();
@@ -452,7 +452,7 @@ void TstInicializaForm::edicao()
     QCOMPARE(tabela(form, "cdsEndeFili")->recordCount(), 0);
 }
 
-void TstInicializaForm::edicaoDeConsumidorAusente()
+void tst_InicializaForm::edicaoDeConsumidorAusente()
 {
     QVERIFY(semeia());
     escreveParametros();
@@ -468,5 +468,5 @@ void TstInicializaForm::edicaoDeConsumidorAusente()
     QCOMPARE(form.campo(cadcons::NmPais)->caption(), QString());
 }
 
-QTEST_MAIN(TstInicializaForm)
+QTEST_MAIN(tst_InicializaForm)
 #include "tst_inicializaform.moc"

@@ -2,6 +2,7 @@
 #include "client/CadConsRegras.h"
 #include "client/CadConsTabelas.h"
 #include "db/tool/DemoData.h"
+#include "host/HostZet.h"
 #include "tests/server/ServerTestBackend.h"
 #include "toolkit/DataSet.h"
 #include "toolkit/Dispatch.h"
@@ -62,18 +63,24 @@ public:
         e.stModo = QStringLiteral("NOVO");
         e.stCdFilial = QLatin1String(kvt::db::kDemoFilial);
         e.stIdValidaAten = QStringLiteral("N");
+        e.stCdCusClie = QLatin1String(kvt::db::kDemoCentroCusto);
         edicao.inLblAtiv = Cep;
         buscas.abre();
         edicao.mascaraTelefones();
     }
 
-    // Touches field `numero`, empties it, types `texto`, then Enter; a silent abort ends the key.
-    void preencheEConfirma(int numero, const QString &texto)
+    // Touches field `numero`, empties it, types `texto`; a silent abort ends the key.
+    void digita(int numero, const QString &texto)
     {
         edicao.selecionaCampo(numero);
         setTexto(numero, QString());
         for (const QChar c : texto)
             kvt::dispatch([&] { edicao.FormKeyPress(c); });
+    }
+    // The same, then Enter.
+    void preencheEConfirma(int numero, const QString &texto)
+    {
+        digita(numero, texto);
         kvt::dispatch([&] { edicao.FormKeyDown(E::VK_RETURN, 0); });
     }
 
@@ -102,11 +109,13 @@ public:
 
 private slots:
     void init();
+    void cleanup();
     void cpf();
     void identidadeDuplicada();
     void telefoneDuplicado();
     void datas();
     void consultasAoSair();
+    void mensagensNaOrdem();
 
 private:
     std::unique_ptr<Tela> abre(const QString &consumidor = {})
@@ -130,6 +139,16 @@ void tst_Validacao::init()
     m_mensagens.clear();
     kvt::setGeneralErrorHandler(
         [this](const QString &texto) { m_mensagens << QStringLiteral("ERROR ") + texto; });
+    // What the units show through the host rather than the screen's messages.
+    setMensagemHandler([this](const QString &texto, int tipo) {
+        m_mensagens << QString::number(tipo) + QLatin1Char(' ') + texto;
+    });
+}
+
+void tst_Validacao::cleanup()
+{
+    setMensagemHandler({});
+    ServerTestBackend::cleanup();
 }
 
 void tst_Validacao::cpf()
@@ -289,6 +308,43 @@ void tst_Validacao::consultasAoSair()
     tela->preencheEConfirma(1, QStringLiteral("20000000"));
     QCOMPARE(m_mensagens, QStringList{QStringLiteral("3 Filial não atende o CEP informado.")});
     QCOMPARE(tela->edicao.inLblAtiv, 1);
+}
+
+void tst_Validacao::mensagensNaOrdem()
+{
+    const QList<QStringList> antes = consumidorSnapshot();
+    auto tela = abre();
+    const auto confirma = [&](const QString &mensagem, int campo) {
+        m_mensagens.clear();
+        kvt::dispatch([&] { tela->edicao.FormKeyDown(E::VK_F2, 0); });
+        QCOMPARE(m_mensagens, QStringList{mensagem});
+        QCOMPARE(tela->edicao.inLblAtiv, campo);
+    };
+    for (int numero = 1; numero <= kNumCampos; ++numero)
+        tela->setTexto(numero, QString());
+    confirma(QStringLiteral("3 Nome do consumidor deve ser informado."), 2);
+    tela->digita(2, QStringLiteral("bia"));
+    confirma(QStringLiteral("3 Número de telefone deve ser informado."), 7);
+    tela->digita(7, QStringLiteral("11944443333"));
+    confirma(QStringLiteral("3 Endereço deve ser informado."), 11);
+    tela->digita(11, QStringLiteral("rua"));
+    confirma(QStringLiteral("3 Número deve ser informado."), 12);
+    tela->digita(12, QStringLiteral("1"));
+    confirma(QStringLiteral("3 País deve ser informado."), 14);
+    tela->digita(14, QStringLiteral("1058"));
+    confirma(QStringLiteral("3 Estado deve ser informado."), 15);
+    tela->digita(15, QStringLiteral("sp"));
+    confirma(QStringLiteral("3 Município deve ser informado."), 16);
+    tela->digita(16, QStringLiteral("7"));
+    confirma(QStringLiteral("3 Município não cadastrado."), 16);
+    QCOMPARE(tela->texto(Estado), QStringLiteral("SP"));
+    // A code typed short is found at its width and replaced with the stored one and its name.
+    tela->digita(16, QStringLiteral("2"));
+    tela->digita(17, QStringLiteral("9"));
+    confirma(QStringLiteral("3 Bairro não cadastrado."), 17);
+    QCOMPARE(tela->texto(CodMuni), QStringLiteral("0002"));
+    QCOMPARE(tela->texto(NmMuni), QStringLiteral("Campinas"));
+    QCOMPARE(consumidorSnapshot(), antes);
 }
 
 int main(int argc, char **argv)
