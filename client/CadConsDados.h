@@ -1,16 +1,9 @@
 #pragma once
 
-#include "CadConsColunas.h"
 #include "CadConsTabelas.h"
 #include "Cli_Kvt04410.h"
-#include "toolkit/FieldDef.h"
 
-#include <QList>
 #include <QRect>
-#include <QStringList>
-
-#include <array>
-#include <vector>
 
 class QLabel;
 
